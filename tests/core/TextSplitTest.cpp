@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/TextSplit.h"
+#include "support/TestSupport.h"
+
+using namespace TestSupport;
+
+namespace {
+
+struct SplitCase {
+    const char* Text;
+    char Separator;
+    std::vector<std::string> Pieces;
+};
+
+void PrintTo(const SplitCase& value, std::ostream* out) {
+    *out << testing::PrintToString(value.Text) << " at '" << value.Separator << "'";
+}
+
+class SplitTest : public testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitTest, KeepsEveryPieceIncludingEmptyOnes) {
+    EXPECT_EQ(Split(GetParam().Text, GetParam().Separator), GetParam().Pieces);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, SplitTest,
+                         testing::Values(SplitCase{"", ',', {""}}, SplitCase{"abc", ',', {"abc"}},
+                                         SplitCase{"255,128,0", ',', {"255", "128", "0"}},
+                                         SplitCase{"a,,b,", ',', {"a", "", "b", ""}},
+                                         SplitCase{",", ',', {"", ""}},
+                                         SplitCase{"7.4.3", '.', {"7", "4", "3"}},
+                                         SplitCase{"7,4.3", '.', {"7,4", "3"}}));
+
+TEST(TokenizeTest, ReturnsEachFieldAndRaisesOncePastTheLineEnd) {
+    std::string line = "1;a;b\r\n";
+    char* cursor = line.data();
+    EXPECT_STREQ(Tokenize(cursor), "1");
+    EXPECT_STREQ(Tokenize(cursor), "a");
+    const char* last = Tokenize(cursor);
+    EXPECT_STREQ(last, "b");
+    EXPECT_EQ(cursor, nullptr);
+    EXPECT_EQ(LocationOf([&] { Tokenize(cursor); }), "Tokenize (58)");
+}
+
+TEST(TokenizeTest, ATrailingSeparatorGivesAnEmptyLastField) {
+    std::string line = "x;\n";
+    char* cursor = line.data();
+    EXPECT_STREQ(Tokenize(cursor), "x");
+    EXPECT_STREQ(Tokenize(cursor), "");
+    EXPECT_EQ(LocationOf([&] { Tokenize(cursor); }), "Tokenize (58)");
+}
+
+TEST(TokenizeTest, TheFirstLineEndEndsTheRecord) {
+    std::string text = "a;b\nc;d";
+    char* cursor = text.data();
+    EXPECT_STREQ(Tokenize(cursor), "a");
+    EXPECT_STREQ(Tokenize(cursor), "b");
+    EXPECT_EQ(LocationOf([&] { Tokenize(cursor); }), "Tokenize (58)");
+
+    std::string empty;
+    cursor = empty.data();
+    EXPECT_STREQ(Tokenize(cursor), "");
+    EXPECT_EQ(cursor, nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,21 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/TestSupport.h"
+
+// Every test program runs with a home folder of its own, so that nothing a
+// test does, or forgets to redirect, can reach the real user's files.
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const TestSupport::TempFolder home;
+    const std::string folder = home.Folder();
+    setenv("HOME", (folder + "home").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (folder + "home/.config").c_str(), 1);
+    setenv("XDG_DATA_HOME", (folder + "home/.local/share").c_str(), 1);
+    setenv("SKYVANE_USER_REGISTRY", (folder + "user.reg").c_str(), 1);
+    setenv("SKYVANE_MACHINE_REGISTRY", (folder + "machine.reg").c_str(), 1);
+    setenv("SKYVANE_SYSTEM_DIR", (folder + "system/").c_str(), 1);
+    return RUN_ALL_TESTS();
+}
