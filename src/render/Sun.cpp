@@ -1,0 +1,226 @@
+#include "render/Sun.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double Pi = 3.141592653589793;
+constexpr double MinutesPerDay = 1440.0;
+
+double Radians(double degrees) {
+    return degrees * Pi / 180.0;
+}
+
+double Degrees(double radians) {
+    return radians * 180.0 / Pi;
+}
+
+double JulianCenturies(double julianDay) {
+    return (julianDay - 2451545.0) / 36525.0;
+}
+
+// Julian day at 0 h UTC of the calendar date, Gregorian calendar.
+double JulianDayOfDate(const DateTime& date) {
+    int year = date.Year();
+    int month = date.Month();
+    const int day = date.Day();
+    if (month <= 2) {
+        year -= 1;
+        month += 12;
+    }
+    const int a = year / 100;
+    const int b = 2 - a + a / 4;
+    return std::floor(365.25 * (year + 4716)) + std::floor(30.6001 * (month + 1)) + day + b -
+           1524.5;
+}
+
+double GeometricMeanLongitude(double t) {
+    double l0 = 280.46646 + t * (36000.76983 + 0.0003032 * t);
+    if (l0 < 0.0) {
+        l0 += 360.0 * (std::trunc(l0 / -360.0) + 1.0);
+    }
+    return std::fmod(l0, 360.0);
+}
+
+double MeanAnomaly(double t) {
+    return 357.52911 + t * (35999.05029 - 0.0001537 * t);
+}
+
+double Eccentricity(double t) {
+    return 0.016708634 - t * (0.000042037 + 0.0000001267 * t);
+}
+
+double EquationOfCentre(double t) {
+    const double m = Radians(MeanAnomaly(t));
+    return std::sin(m) * (1.914602 - t * (0.004817 + 0.000014 * t)) +
+           std::sin(2.0 * m) * (0.019993 - 0.000101 * t) + std::sin(3.0 * m) * 0.000289;
+}
+
+double Omega(double t) {
+    return 125.04 - 1934.136 * t;
+}
+
+double ApparentLongitude(double t) {
+    const double trueLongitude = GeometricMeanLongitude(t) + EquationOfCentre(t);
+    return trueLongitude - 0.00569 - 0.00478 * std::sin(Radians(Omega(t)));
+}
+
+double MeanObliquity(double t) {
+    return 23.0 + (26.0 + (21.448 - t * (46.815 + t * (0.00059 - 0.001813 * t))) / 60.0) / 60.0;
+}
+
+double CorrectedObliquity(double t) {
+    return MeanObliquity(t) + 0.00256 * std::cos(Radians(Omega(t)));
+}
+
+double Declination(double t) {
+    return Degrees(std::asin(std::sin(Radians(CorrectedObliquity(t))) *
+                             std::sin(Radians(ApparentLongitude(t)))));
+}
+
+// Minutes by which true solar time runs ahead of mean solar time.
+double EquationOfTime(double t) {
+    const double y = std::pow(std::tan(Radians(CorrectedObliquity(t)) / 2.0), 2.0);
+    const double l0 = Radians(GeometricMeanLongitude(t));
+    const double e = Eccentricity(t);
+    const double m = Radians(MeanAnomaly(t));
+    const double value = y * std::sin(2.0 * l0) - 2.0 * e * std::sin(m) +
+                         4.0 * e * y * std::sin(m) * std::cos(2.0 * l0) -
+                         0.5 * y * y * std::sin(4.0 * l0) - 1.25 * e * e * std::sin(2.0 * m);
+    return 4.0 * Degrees(value);
+}
+
+// Not a number when the sun stays on one side of the zenith circle all day.
+double HourAngle(double latitude, double declination, double cosZenith) {
+    const double phi = Radians(latitude);
+    const double delta = Radians(declination);
+    return std::acos(cosZenith / (std::cos(phi) * std::cos(delta)) -
+                     std::tan(phi) * std::tan(delta));
+}
+
+// Minutes after 0 h UTC of the day of julianDay.
+double SolarNoon(double julianDay, double longitudeWest) {
+    const double tnoon = JulianCenturies(julianDay + longitudeWest / 360.0);
+    const double noon1 = 720.0 + 4.0 * longitudeWest - EquationOfTime(tnoon);
+    const double t2 = JulianCenturies(julianDay - 0.5 + noon1 / MinutesPerDay);
+    return 720.0 + 4.0 * longitudeWest - EquationOfTime(t2);
+}
+
+enum class Crossing { Rise, Set };
+
+// Minutes after 0 h UTC of the day of julianDay; may lie outside that day.
+double CrossingTime(Crossing crossing, double julianDay, double latitude, double longitudeWest,
+                    double cosZenith, double noon) {
+    const double sign = crossing == Crossing::Rise ? -1.0 : 1.0;
+    const double tn = JulianCenturies(julianDay + noon / MinutesPerDay);
+    const double first =
+        720.0 +
+        4.0 * (longitudeWest + sign * Degrees(HourAngle(latitude, Declination(tn), cosZenith))) -
+        EquationOfTime(tn);
+    // The second pass takes the sun's position at the first estimate.
+    const double t1 = JulianCenturies(julianDay + first / MinutesPerDay);
+    return 720.0 +
+           4.0 * (longitudeWest + sign * Degrees(HourAngle(latitude, Declination(t1), cosZenith))) -
+           EquationOfTime(t1);
+}
+
+// The rise and set around the solar noon of one day, in minutes after 0 h UTC of that day.
+// Not numbers when the sun stays on one side of the zenith circle.
+struct SolarDay {
+    double Rise;
+    double Set;
+
+    bool HasCrossings() const { return !std::isnan(Rise) && !std::isnan(Set); }
+};
+
+SolarDay CrossingsOfDay(double julianDay, double latitude, double longitudeWest, double cosZenith) {
+    const double noon = SolarNoon(julianDay, longitudeWest);
+    return {CrossingTime(Crossing::Rise, julianDay, latitude, longitudeWest, cosZenith, noon),
+            CrossingTime(Crossing::Set, julianDay, latitude, longitudeWest, cosZenith, noon)};
+}
+
+double NormaliseMinutes(double minutes) {
+    if (minutes < 0.0) {
+        minutes += MinutesPerDay - std::trunc(minutes / MinutesPerDay) * MinutesPerDay;
+    }
+    return std::fmod(minutes, MinutesPerDay);
+}
+
+}  // namespace
+
+void CSun::GetSunriseSunset(double latitude, double longitude, const DateTime& date,
+                            double cosZenith, Nullable<DateTime>& sunrise,
+                            Nullable<DateTime>& sunset) {
+    sunrise.Reset();
+    sunset.Reset();
+    if (!(latitude >= -90.0 && latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0)) {
+        static constexpr const char* Location = "CSun::GetSunriseSunset (389)";
+        throw ArgumentException(Location);
+    }
+    // At the poles the tangent of the latitude is infinite.
+    latitude = std::clamp(latitude, -89.0, 89.0);
+
+    const double longitudeWest = -longitude;
+    const double julianDay = JulianDayOfDate(date);
+    SolarDay day = CrossingsOfDay(julianDay, latitude, longitudeWest, cosZenith);
+    if (!day.HasCrossings()) {
+        return;
+    }
+    // Far from Greenwich the rise around the date's solar noon can fall on the day before or
+    // after. Moved onto the date unchanged it would be off by a day's drift, minutes at high
+    // latitudes, so take the crossings of the solar day whose rise does fall on the date.
+    // Where that neighbouring day has no crossings (polar night or day begins), keep the
+    // wrapped value rather than report none for a place that does see the sun cross.
+    const double daysAway = std::floor(day.Rise / MinutesPerDay);
+    if (daysAway != 0.0) {
+        const SolarDay neighbour =
+            CrossingsOfDay(julianDay - daysAway, latitude, longitudeWest, cosZenith);
+        if (neighbour.HasCrossings()) {
+            day = neighbour;
+        }
+    }
+
+    const double riseMinutes = NormaliseMinutes(day.Rise);
+    if (!(riseMinutes >= 0.0 && riseMinutes < MinutesPerDay)) {
+        static constexpr const char* Location = "CSun::GetSunriseSunset (427)";
+        RaiseError(Location);
+    }
+    const double dayLength = NormaliseMinutes(day.Set - day.Rise);
+    if (!(dayLength > 0.0 && dayLength < MinutesPerDay)) {
+        static constexpr const char* Location = "CSun::GetSunriseSunset (441)";
+        RaiseError(Location);
+    }
+
+    const DateTime midnight = DateTime::FromTicks(date.Date().Ticks(), DateTime::Kind::Utc);
+    sunrise = midnight + TimeSpan::Interval(riseMinutes);
+    sunset = midnight + TimeSpan::Interval(riseMinutes + dayLength);
+}
+
+bool CSun::IsPolarDay(const DateTime& date, double latitude) {
+    const int day = date.DayOfYear();
+    if (latitude > 0.0) {
+        return day >= 81 && day <= 264;
+    }
+    if (latitude < 0.0) {
+        return day <= 79 || day >= 266;
+    }
+    static constexpr const char* Location = "CSun::IsPolarDay (502)";
+    RaiseError(Location);
+}
+
+bool CSun::IsDaylight(double latitude, double longitude, const DateTime& moment) {
+    Nullable<DateTime> sunrise;
+    Nullable<DateTime> sunset;
+    GetSunriseSunset(latitude, longitude, moment, CosZenithCivilTwilight, sunrise, sunset);
+    if (!sunrise.HasValue() || !sunset.HasValue()) {
+        return IsPolarDay(moment, latitude);
+    }
+    const TimeSpan oneDay(TimeSpan::TicksPerDay);
+    const DateTime& rise = sunrise.Value();
+    const DateTime& set = sunset.Value();
+    // A day that straddles UTC midnight is seen from both of its dates.
+    return (moment >= rise && moment <= set) ||
+           (moment >= rise - oneDay && moment <= set - oneDay) ||
+           (moment >= rise + oneDay && moment <= set + oneDay);
+}

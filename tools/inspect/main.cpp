@@ -1,0 +1,61 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "Arguments.h"
+#include "Commands.h"
+#include "core/Exceptions.h"
+
+namespace {
+
+constexpr int ExitFailure = 1;
+constexpr int ExitBadArguments = 2;
+
+constexpr Command Commands[] = {
+    {"sun", "LAT LON YYYY-MM-DD [COS_ZENITH]",
+     "sunrise and sunset in UTC as JSON lines, for the given cosine of the zenith or for the "
+     "standard and the civil zenith",
+     RunSun},
+};
+
+void PrintUsage() {
+    std::fprintf(stderr, "usage: skyvane-inspect COMMAND [ARGUMENTS]\n\ncommands:\n");
+    for (const Command& command : Commands) {
+        std::fprintf(stderr, "  %s %s\n      %s\n", command.Name, command.Synopsis,
+                     command.Description);
+    }
+}
+
+const Command* FindCommand(const char* name) {
+    for (const Command& command : Commands) {
+        if (std::strcmp(command.Name, name) == 0) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Command* command = argc >= 2 ? FindCommand(argv[1]) : nullptr;
+    if (command == nullptr) {
+        if (argc >= 2) {
+            std::fprintf(stderr, "skyvane-inspect: unknown command \"%s\"\n", argv[1]);
+        }
+        PrintUsage();
+        return ExitBadArguments;
+    }
+    const std::vector<std::string> arguments(argv + 2, argv + argc);
+    try {
+        return command->Run(arguments);
+    } catch (const BadArguments& error) {
+        std::fprintf(stderr, "skyvane-inspect %s: %s\n", command->Name, error.what());
+        return ExitBadArguments;
+    } catch (const ApplicationException& error) {
+        std::fprintf(stderr, "skyvane-inspect %s: failed at %s\n", command->Name,
+                     error.Location.c_str());
+        return ExitFailure;
+    }
+}
