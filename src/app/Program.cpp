@@ -1,0 +1,336 @@
+#include "app/Program.h"
+
+#include <linux/limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "app/ProgramState.h"
+#include "core/Util.h"
+
+namespace Program {
+namespace Detail {
+
+ProcessValues& Values() {
+    static ProcessValues values;
+    return values;
+}
+
+}  // namespace Detail
+
+namespace {
+
+using Detail::Values;
+
+// Written once by the main thread, read by the worker without a lock.
+std::atomic<bool> exiting{false};
+
+struct EditionNames {
+    std::string DisplayName;
+    std::string FolderName;
+    std::string KindName;
+    std::string HiddenWindowClassName;
+};
+
+const EditionNames& NamesOf(EnumAppKind kind) {
+    static const EditionNames names[] = {
+        {"Terravue", "Terravue", "Earth", "Earth_FormHidden"},
+        {"Nimbara", "Nimbara", "Weather", "Weather_FormHidden"},
+        {"Meridio", "Meridio", "TimeZones", "TimeZones_FormHidden"},
+    };
+    return names[static_cast<int>(kind)];
+}
+
+// PATH_MAX is the Linux counterpart of the fixed path buffers: a longer path
+// cannot be handed to the system at all.
+constexpr std::size_t PathBufferSize = PATH_MAX;
+
+bool IsExecutableFile(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
+// A bare name was found through PATH by whoever started us; look it up the same way.
+std::string FindOnSearchPath(const std::string& name) {
+    const char* searchPath = std::getenv("PATH");
+    if (searchPath == nullptr) {
+        return {};
+    }
+    std::string_view remaining(searchPath);
+    while (true) {
+        const std::size_t colon = remaining.find(':');
+        std::string folder(remaining.substr(0, colon));
+        if (folder.empty()) {
+            folder = ".";
+        }
+        const std::string candidate = folder + "/" + name;
+        if (IsExecutableFile(candidate)) {
+            return candidate;
+        }
+        if (colon == std::string_view::npos) {
+            return {};
+        }
+        remaining.remove_prefix(colon + 1);
+    }
+}
+
+// When even PATH does not know the name (a caller may pass any argv[0]), keep
+// the name but take the folder of the running image.
+std::string BesideRunningImage(const std::string& name) {
+    std::error_code error;
+    const auto image = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) {
+        return {};
+    }
+    return image.parent_path().string() + "/" + name;
+}
+
+std::string ToLowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+// Splits a name into base and four-character extension. A name whose last four
+// characters do not start with "." has no extension and counts as a desktop program.
+void SplitExtension(const std::string& name, std::string& base, std::string& extension) {
+    if (name.size() >= 4 && name[name.size() - 4] == '.') {
+        base = name.substr(0, name.size() - 4);
+        extension = name.substr(name.size() - 4);
+    } else if (name.size() <= 4 && !name.empty() && name[0] == '.') {
+        base.clear();
+        extension = name;
+    } else {
+        base = name;
+        extension = ".exe";
+    }
+}
+
+std::vector<std::string> SwitchTokens(const std::string& commandLine) {
+    std::vector<std::string> tokens;
+    std::string current;
+    for (const char c : commandLine) {
+        if (c == ' ' || c == ':' || c == '\r' || c == '\n' || c == '\t') {
+            if (!current.empty()) {
+                tokens.push_back(std::move(current));
+                current.clear();
+            }
+        } else {
+            current.push_back(c);
+        }
+    }
+    if (!current.empty()) {
+        tokens.push_back(std::move(current));
+    }
+    return tokens;
+}
+
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::intptr_t ParseWindowHandle(const std::vector<std::string>& tokens, std::size_t next) {
+    if (next >= tokens.size()) {
+        return 0;
+    }
+    return Util::ParseInt(tokens[next].c_str());
+}
+
+}  // namespace
+
+void InitPathInfo(const char* startedAs) {
+    auto& values = Values();
+    std::string path = startedAs != nullptr ? startedAs : "";
+    if (!path.empty() && path.find('/') == std::string::npos) {
+        std::string found = FindOnSearchPath(path);
+        path = found.empty() ? BesideRunningImage(path) : found;
+    }
+    if (path.empty() || path.size() >= PathBufferSize) {
+        static constexpr const char* Location = "Program::InitPathInfo (1164)";
+        RaiseError(Location);
+    }
+
+    if (path.front() != '/') {
+        std::error_code error;
+        const auto current = std::filesystem::current_path(error);
+        if (error) {
+            static constexpr const char* Location = "Program::InitPathInfo (1167)";
+            RaiseError(Location);
+        }
+        path = current.string() + "/" + path;
+    }
+    if (path.size() >= PathBufferSize) {
+        static constexpr const char* Location = "Program::InitPathInfo (1167)";
+        RaiseError(Location);
+    }
+
+    // The long form of a Windows path has no Linux meaning; the closest is the
+    // lexically normal form ("." and ".." steps removed) without resolving links.
+    path = std::filesystem::path(path).lexically_normal().string();
+    if (path.empty() || path.size() >= PathBufferSize || path.back() == '/') {
+        static constexpr const char* Location = "Program::InitPathInfo (1170)";
+        RaiseError(Location);
+    }
+
+    const std::size_t slash = path.rfind('/');
+    values.PathExe = path;
+    values.ExeFileName = path.substr(slash + 1);
+    values.PathExeFolder = path.substr(0, slash + 1);
+    std::string base;
+    std::string extension;
+    SplitExtension(values.ExeFileName, base, extension);
+    values.ScreenSaverFileName = base + ".scr";
+}
+
+void DetermineAppMode(const std::string& commandLine) {
+    auto& values = Values();
+    std::string base;
+    std::string extension;
+    SplitExtension(ToLowerAscii(values.ExeFileName), base, extension);
+
+    EnumAppKind kind = EnumAppKind::TimeZones;
+    if (base == "terravue") {
+        kind = EnumAppKind::Earth;
+    } else if (base == "nimbara") {
+        kind = EnumAppKind::Weather;
+    }
+
+    EnumAppMode mode = EnumAppMode::Configure;
+    std::intptr_t parentWindow = 0;
+    if (extension == ".exe") {
+        mode = EnumAppMode::Desktop;
+    } else if (extension == ".scr") {
+        const std::vector<std::string> tokens = SwitchTokens(ToLowerAscii(Trim(commandLine)));
+        for (std::size_t index = 0; index < tokens.size(); ++index) {
+            const std::string& token = tokens[index];
+            const std::size_t start = token.find_first_not_of("\\/-");
+            if (start == std::string::npos) {
+                continue;
+            }
+            const char first = token[start];
+            if (first == 's') {
+                mode = EnumAppMode::ScreenSaver;
+                break;
+            }
+            if (first == 'c' || first == 'p') {
+                mode = first == 'c' ? EnumAppMode::Configure : EnumAppMode::Preview;
+                parentWindow = ParseWindowHandle(tokens, index + 1);
+                break;
+            }
+        }
+    } else {
+        static constexpr const char* Location = "Program::DetermineAppMode (1944)";
+        RaiseError(Location);
+    }
+
+    values.Kind = kind;
+    values.Mode = mode;
+    values.ParentWindow = parentWindow;
+}
+
+bool Initialize(const char* startedAs, const std::string& commandLine) {
+    try {
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+        InitPathInfo(startedAs);
+        DetermineAppMode(commandLine);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::string CommandLineFromArguments(int argc, const char* const* argv) {
+    std::string commandLine;
+    for (int index = 1; index < argc; ++index) {
+        if (index > 1) {
+            commandLine += ' ';
+        }
+        commandLine += argv[index];
+    }
+    return commandLine;
+}
+
+EnumAppKind Kind() {
+    return Values().Kind.Value();
+}
+
+EnumAppMode Mode() {
+    return Values().Mode.Value();
+}
+
+bool HasKind() {
+    return Values().Kind.HasValue();
+}
+
+std::intptr_t ParentWindow() {
+    return Values().ParentWindow;
+}
+
+const std::string& PathExe() {
+    return Values().PathExe;
+}
+
+const std::string& ExeFileName() {
+    return Values().ExeFileName;
+}
+
+const std::string& ScreenSaverFileName() {
+    return Values().ScreenSaverFileName;
+}
+
+const std::string& PathExeFolder() {
+    return Values().PathExeFolder;
+}
+
+bool IsFirstRun() {
+    return Values().IsFirstRun;
+}
+
+void SetFirstRun(bool firstRun) {
+    Values().IsFirstRun = firstRun;
+}
+
+bool IsExiting() {
+    return exiting.load(std::memory_order_acquire);
+}
+
+void SetExiting() {
+    exiting.store(true, std::memory_order_release);
+}
+
+const std::string& AppDisplayName() {
+    return NamesOf(Kind()).DisplayName;
+}
+
+const std::string& AppFolderName() {
+    return NamesOf(Kind()).FolderName;
+}
+
+const std::string& AppKindName() {
+    return NamesOf(Kind()).KindName;
+}
+
+const std::string& HiddenWindowClassName() {
+    return NamesOf(Kind()).HiddenWindowClassName;
+}
+
+void ResetForTesting() {
+    Values() = Detail::ProcessValues{};
+    exiting.store(false);
+}
+
+}  // namespace Program

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "app/AppKind.h"
+
+// The application object: process-wide values and the operations that decide,
+// before any window exists, which edition runs and how it was started.
+// Everything here belongs to the main thread; IsExiting is the one value other
+// threads read.
+namespace Program {
+
+// Fills the executable paths from the name the program was started under
+// (argv[0], not the link-resolved /proc/self/exe: the name picks the edition).
+void InitPathInfo(const char* startedAs);
+// Sets Kind, Mode and ParentWindow from ExeFileName and the command line.
+void DetermineAppMode(const std::string& commandLine);
+// The whole pre-window start-up; false means: end the process now with exit code 0.
+bool Initialize(const char* startedAs, const std::string& commandLine);
+
+// Joins the arguments after the program name the way one command-line string reads.
+std::string CommandLineFromArguments(int argc, const char* const* argv);
+
+EnumAppKind Kind();
+EnumAppMode Mode();
+bool HasKind();
+std::intptr_t ParentWindow();
+
+const std::string& PathExe();
+const std::string& ExeFileName();
+const std::string& ScreenSaverFileName();
+const std::string& PathExeFolder();
+
+bool IsFirstRun();
+void SetFirstRun(bool firstRun);
+bool IsExiting();
+void SetExiting();
+
+// The edition's names: message-box title, data-folder name, web-link word and
+// the class name of its hidden window.
+const std::string& AppDisplayName();
+const std::string& AppFolderName();
+const std::string& AppKindName();
+const std::string& HiddenWindowClassName();
+
+// The three roots; each ends in "/" and is cached after the first call.
+const std::string& PathInstallation();
+const std::string& PathUserAppData();
+const std::string& PathLocalUserAppData();
+
+// Installation data.
+const std::string& PathCloudsUrls();
+const std::string& PathCityRecords();
+const std::string& PathEarthFolder();
+const std::string& PathEarthNightFolder();
+const std::string& PathWeatherBackgroundsFolder();
+const std::string& PathLargeWeatherIconsFolder();
+const std::string& PathSmallWeatherIconsFolder();
+const std::string& PathUIFolder();
+const std::string& PathLocalWeatherBackground();
+const std::string& PathCloudsFallback();
+
+// The user's own files.
+const std::string& PathOptions();
+const std::string& PathSettings();
+const std::string& PathCities();
+const std::string& PathTimeZones();
+
+// Downloaded and generated files; the two folders are created on first use.
+const std::string& PathCloudsPng();
+const std::string& PathWallpaperFolder();
+const std::string& PathTempFolder();
+
+// The file that marks a folder as holding the installation data.
+inline constexpr const char* InstallationMarkerFileName = "Installation.txt";
+
+// Forgets every process-wide value, so that tests can start the decision anew.
+void ResetForTesting();
+
+}  // namespace Program

@@ -1,0 +1,186 @@
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "app/Program.h"
+#include "app/ProgramState.h"
+#include "core/Util.h"
+#include "platform/Folders.h"
+#include "platform/Registry.h"
+
+namespace Program {
+namespace {
+
+using Detail::Values;
+
+bool IsRegularFile(const std::string& path) {
+    struct stat status {};
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The installation data sits beside the executable in the build tree, and in
+// ../share/skyvane/ when installed under a prefix.
+std::optional<std::string> FindInstallationBesideExecutable() {
+    const std::string& folder = Values().PathExeFolder;
+    if (folder.empty()) {
+        return std::nullopt;
+    }
+    if (IsRegularFile(folder + InstallationMarkerFileName)) {
+        return folder;
+    }
+    const std::string shared =
+        std::filesystem::path(folder + "../share/skyvane/").lexically_normal().string();
+    if (IsRegularFile(shared + InstallationMarkerFileName)) {
+        return shared;
+    }
+    return std::nullopt;
+}
+
+std::string ReadInstallationPath(RegistryRoot root) {
+    try {
+        return Util::RegGetKeyValue("Software\\" + AppFolderName(), root, "InstallationPath");
+    } catch (...) {
+        return {};
+    }
+}
+
+const std::string& Cached(std::string& cache, const std::string& root, const char* name) {
+    if (cache.empty()) {
+        cache = root + name;
+    }
+    return cache;
+}
+
+const std::string& CachedFolder(std::string& cache, const std::string& root, const char* name) {
+    if (cache.empty()) {
+        const std::string folder = root + name;
+        Util::EnsureDirectoryExists(folder);
+        cache = folder;
+    }
+    return cache;
+}
+
+// A user root: the system's folder plus the edition's folder name, created when missing.
+const std::string& UserFolder(std::string& cache, std::optional<std::string> (*systemFolder)(),
+                              const char* location) {
+    if (cache.empty()) {
+        const std::optional<std::string> root = systemFolder();
+        if (!root.has_value()) {
+            RaiseError(location);
+        }
+        const std::string folder = Util::AppendBackslash(*root) + AppFolderName() + "/";
+        Util::EnsureDirectoryExists(folder);
+        cache = folder;
+    }
+    return cache;
+}
+
+}  // namespace
+
+const std::string& PathInstallation() {
+    std::string& cache = Values().Paths.Installation;
+    if (!cache.empty()) {
+        return cache;
+    }
+    if (Mode() == EnumAppMode::Desktop) {
+        cache = FindInstallationBesideExecutable().value_or(Values().PathExeFolder);
+        return cache;
+    }
+    // A screen-saver copy may run away from its data: the registry says where it is.
+    std::string path = ReadInstallationPath(RegistryRoot::CurrentUser);
+    if (path.empty()) {
+        path = ReadInstallationPath(RegistryRoot::LocalMachine);
+    }
+    if (path.empty()) {
+        path = FindInstallationBesideExecutable().value_or("");
+    }
+    if (path.empty()) {
+        static constexpr const char* Location = "Program::PathInstallation (1283)";
+        RaiseError(Location);
+    }
+    cache = Util::AppendBackslash(path);
+    return cache;
+}
+
+const std::string& PathUserAppData() {
+    static constexpr const char* Location = "Program::PathUserAppData (1312)";
+    return UserFolder(Values().Paths.UserAppData, Folders::RoamingAppData, Location);
+}
+
+const std::string& PathLocalUserAppData() {
+    static constexpr const char* Location = "Program::PathLocalUserAppData (1296)";
+    return UserFolder(Values().Paths.LocalUserAppData, Folders::LocalAppData, Location);
+}
+
+const std::string& PathCloudsUrls() {
+    return Cached(Values().Paths.CloudsUrls, PathInstallation(), "CloudsUrls.txt");
+}
+
+const std::string& PathCityRecords() {
+    return Cached(Values().Paths.CityRecords, PathInstallation(), "CityRecords.txt");
+}
+
+const std::string& PathEarthFolder() {
+    return Cached(Values().Paths.EarthFolder, PathInstallation(), "Earth/");
+}
+
+const std::string& PathEarthNightFolder() {
+    return Cached(Values().Paths.EarthNightFolder, PathInstallation(), "EarthNight/");
+}
+
+const std::string& PathWeatherBackgroundsFolder() {
+    return Cached(Values().Paths.WeatherBackgroundsFolder, PathInstallation(),
+                  "Weather Backgrounds/");
+}
+
+const std::string& PathLargeWeatherIconsFolder() {
+    return Cached(Values().Paths.LargeWeatherIconsFolder, PathInstallation(), "LargeWeatherIcons/");
+}
+
+const std::string& PathSmallWeatherIconsFolder() {
+    return Cached(Values().Paths.SmallWeatherIconsFolder, PathInstallation(), "SmallWeatherIcons/");
+}
+
+const std::string& PathUIFolder() {
+    return Cached(Values().Paths.UIFolder, PathInstallation(), "UI/");
+}
+
+const std::string& PathLocalWeatherBackground() {
+    return Cached(Values().Paths.LocalWeatherBackground, PathUIFolder(),
+                  "LocalWeatherBackground.png");
+}
+
+const std::string& PathCloudsFallback() {
+    return Cached(Values().Paths.CloudsFallback, PathUIFolder(), "Clouds-Fallback.jpg");
+}
+
+const std::string& PathOptions() {
+    return Cached(Values().Paths.Options, PathUserAppData(), "Options.txt");
+}
+
+const std::string& PathSettings() {
+    return Cached(Values().Paths.Settings, PathUserAppData(), "Settings.txt");
+}
+
+const std::string& PathCities() {
+    return Cached(Values().Paths.Cities, PathUserAppData(), "Cities.txt");
+}
+
+const std::string& PathTimeZones() {
+    return Cached(Values().Paths.TimeZones, PathUserAppData(), "TimeZones.txt");
+}
+
+const std::string& PathCloudsPng() {
+    return Cached(Values().Paths.CloudsPng, PathLocalUserAppData(), "Clouds.png");
+}
+
+const std::string& PathWallpaperFolder() {
+    return CachedFolder(Values().Paths.WallpaperFolder, PathLocalUserAppData(), "Wallpaper/");
+}
+
+const std::string& PathTempFolder() {
+    return CachedFolder(Values().Paths.TempFolder, PathLocalUserAppData(), "Temp/");
+}
+
+}  // namespace Program

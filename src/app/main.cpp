@@ -1,0 +1,24 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "app/Program.h"
+
+int main(int argc, char** argv) {
+    const char* startedAs = argc > 0 ? argv[0] : nullptr;
+    if (!Program::Initialize(startedAs, Program::CommandLineFromArguments(argc, argv))) {
+        return 0;
+    }
+    const std::string& name = Program::AppDisplayName();
+    if (Program::Mode() == EnumAppMode::Desktop && argc > 1 &&
+        std::strcmp(argv[1], "--render") == 0) {
+        std::fprintf(stderr,
+                     "%s: the Earth renderer is not part of this build yet; nothing was written.\n",
+                     name.c_str());
+        return 1;
+    }
+    std::fprintf(stderr,
+                 "%s: the desktop windows and the screen saver are not part of this build yet.\n",
+                 name.c_str());
+    return 0;
+}
