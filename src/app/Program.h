@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/AppKind.h"
+#include "core/AppKind.h"
 
 // The application object: process-wide values and the operations that decide,
 // before any window exists, which edition runs and how it was started.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/AppKind.h"
+#include "core/AppKind.h"
 #include "core/Nullable.h"
 
 // The process-wide values behind the Program operations; private to src/app.

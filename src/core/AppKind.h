@@ -4,7 +4,7 @@
 
 #include "core/Nullable.h"
 
-// The edition, chosen from the executable's name.
+// The edition, chosen from the executable's name. Held by Program; lower layers take it as a value.
 enum class EnumAppKind : std::int32_t { Earth = 0, Weather = 1, TimeZones = 2 };
 
 // How the program was started: the desktop program, or the screen-saver form
