@@ -12,6 +12,12 @@ struct NullableLocations<int> {
     static constexpr const char* Value = "Nullable<int>::Value (20)";
 };
 
+// Temperatures are carried as optional 32-bit floats.
+template <>
+struct NullableLocations<float> {
+    static constexpr const char* Value = "Nullable<float>::Value (20)";
+};
+
 // An optional value whose misuse raises like every other failure of the program.
 template <class T>
 class Nullable {

@@ -1,0 +1,64 @@
+#include "data/CityDatabase.h"
+
+#include <cstring>
+
+#include "core/Exceptions.h"
+#include "core/UtilFile.h"
+
+namespace {
+
+std::vector<CityRecord>& Database() {
+    static std::vector<CityRecord> records;
+    return records;
+}
+
+}  // namespace
+
+namespace Data {
+
+std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath) {
+    std::string content;
+    try {
+        content = UtilFile::ReadFileAscii(cityRecordsPath);
+    } catch (const ApplicationException&) {
+        static constexpr const char* Location = "Data::LoadData (29)";
+        RaiseError(Location);
+    }
+    char* position = content.data();
+    char* const end = position + content.size();
+    std::vector<CityRecord> records;
+    while (position < end) {
+        char* lineEnd = static_cast<char*>(
+            std::memchr(position, '\n', static_cast<std::size_t>(end - position)));
+        if (lineEnd == nullptr) {
+            lineEnd = end;
+        }
+        // Parsed in place: the parser stops at the line feed by itself.
+        if (static_cast<std::size_t>(lineEnd - position) < CityRecordLineBuffer) {
+            try {
+                records.push_back(ParseCityLineInPlace(position));
+            } catch (...) {
+                // A damaged line costs only itself.
+            }
+        }
+        position = lineEnd + 1;
+    }
+    return records;
+}
+
+void LoadData(const std::string& cityRecordsPath) {
+    try {
+        Database() = ReadCityRecords(cityRecordsPath);
+    } catch (...) {
+        // The picker then lists whatever the database held, usually nothing.
+    }
+}
+
+const std::vector<CityRecord>& GetCityRecords(const std::string& cityRecordsPath) {
+    if (Database().empty()) {
+        LoadData(cityRecordsPath);
+    }
+    return Database();
+}
+
+}  // namespace Data

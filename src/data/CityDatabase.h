@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/City.h"
+
+// The read-only database of weather stations the city picker lists: one
+// process-wide vector, read from "CityRecords.txt" of the installation folder
+// on first use. Main thread only.
+namespace Data {
+
+inline constexpr const char* CityRecordsFileName = "CityRecords.txt";
+
+// Lines longer than this are skipped whole.
+inline constexpr std::size_t CityRecordLineBuffer = 5120;
+
+// The records of the file in file order; lines that do not parse are skipped.
+// A file that cannot be read raises "Data::LoadData (29)".
+std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath);
+
+// Fills the database from the file, replacing what it held. A file that cannot
+// be read leaves the database as it was; the failure goes no further.
+void LoadData(const std::string& cityRecordsPath);
+
+// The database, loaded first when it is empty.
+const std::vector<CityRecord>& GetCityRecords(const std::string& cityRecordsPath);
+
+}  // namespace Data
