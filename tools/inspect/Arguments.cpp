@@ -49,6 +49,29 @@ DateTime ParseUtcDate(const std::string& text) {
     }
 }
 
+DateTime ParseUtcTime(const std::string& text) {
+    static constexpr char Shape[] = "dddd-dd-ddTdd:dd:ddZ";
+    bool wellFormed = text.size() == sizeof Shape - 1;
+    for (std::size_t index = 0; wellFormed && index < text.size(); ++index) {
+        wellFormed = Shape[index] == 'd'
+                         ? std::isdigit(static_cast<unsigned char>(text[index])) != 0
+                         : text[index] == Shape[index];
+    }
+    if (!wellFormed) {
+        throw BadArguments("time is not YYYY-MM-DDTHH:MM:SSZ: \"" + text + "\"");
+    }
+    const auto field = [&text](std::size_t start, std::size_t length) {
+        return std::stoi(text.substr(start, length));
+    };
+    try {
+        return DateTime(field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2),
+                        field(17, 2))
+            .WithKind(DateTime::Kind::Utc);
+    } catch (const ApplicationException&) {
+        throw BadArguments("no such time: " + text);
+    }
+}
+
 std::string FormatUtcTime(const DateTime& moment) {
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", moment.Year(),

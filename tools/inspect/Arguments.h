@@ -20,5 +20,8 @@ double ParseNumberInRange(const std::string& text, const char* what, double low,
 // YYYY-MM-DD, a real calendar date; 0 h of that date, kind UTC.
 DateTime ParseUtcDate(const std::string& text);
 
+// YYYY-MM-DDTHH:MM:SSZ, a real calendar date and time of day; kind UTC.
+DateTime ParseUtcTime(const std::string& text);
+
 // 2026-06-21T12:42:07Z, truncated to whole seconds.
 std::string FormatUtcTime(const DateTime& moment);

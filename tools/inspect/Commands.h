@@ -14,3 +14,5 @@ struct Command {
 };
 
 int RunSun(const std::vector<std::string>& arguments);
+int RunZones(const std::vector<std::string>& arguments);
+int RunZoneTime(const std::vector<std::string>& arguments);

@@ -17,13 +17,22 @@ constexpr Command Commands[] = {
      "sunrise and sunset in UTC as JSON lines, for the given cosine of the zenith or for the "
      "standard and the civil zenith",
      RunSun},
+    {"zones", "",
+     "the system time zones as JSON lines: id, display name, biases in minutes, the standard "
+     "and daylight rules as year,month,day-of-week,day,hour,minute,second,milliseconds, and "
+     "the tz database zone",
+     RunZones},
+    {"zone-time", "ID YYYY-MM-DDTHH:MM:SSZ [--date] [--day] [--24h]",
+     "the local-time text of the time zone with that id at the UTC instant, with the date, "
+     "the day of the week and the 24-hour clock as asked",
+     RunZoneTime},
 };
 
 void PrintUsage() {
     std::fprintf(stderr, "usage: skyvane-inspect COMMAND [ARGUMENTS]\n\ncommands:\n");
     for (const Command& command : Commands) {
-        std::fprintf(stderr, "  %s %s\n      %s\n", command.Name, command.Synopsis,
-                     command.Description);
+        std::fprintf(stderr, "  %s%s%s\n      %s\n", command.Name, *command.Synopsis ? " " : "",
+                     command.Synopsis, command.Description);
     }
 }
 
