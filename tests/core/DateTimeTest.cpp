@@ -138,7 +138,7 @@ TEST(DateTimeConstructionTest, TimeOfDayMustLieWithinOneDay) {
          {std::tuple{24, 0, 0}, std::tuple{-1, 0, 0}, std::tuple{0, 60, 0}, std::tuple{0, -1, 0},
           std::tuple{0, 0, 60}, std::tuple{0, 0, -1}}) {
         EXPECT_EQ(LocationOf<ArgumentOutOfRangeException>(
-                      [&] { DateTime::TimeToTicks(hour, minute, second); }),
+                      [h = hour, m = minute, s = second] { DateTime::TimeToTicks(h, m, s); }),
                   "DateTime::TimeToTicks (467)");
     }
 }

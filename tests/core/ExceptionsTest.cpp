@@ -117,7 +117,8 @@ TEST(CPtrTest, MovingTransfersOwnership) {
     EXPECT_TRUE(
         source.IsNull());  // NOLINT(bugprone-use-after-move): moved-from is empty by contract
     EXPECT_FALSE(target.IsNull());
-    target = std::move(target);
+    CPtr<Tracked>& alias = target;
+    target = std::move(alias);  // moving onto itself keeps the object
     EXPECT_EQ(destroyed, 0);
 }
 
