@@ -64,6 +64,11 @@ struct NamedLine {
     const char* Location = nullptr;  // of the raise, for damaged lines
 };
 
+// Test names and failure messages show the case's name, not its raw bytes.
+void PrintTo(const NamedLine& line, std::ostream* stream) {
+    *stream << line.Name;
+}
+
 std::string NameOf(const ::testing::TestParamInfo<NamedLine>& info) {
     return info.param.Name;
 }

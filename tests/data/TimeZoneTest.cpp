@@ -251,6 +251,10 @@ struct TransitionCase {
     const char* Expected;  // yyyy-mm-dd hh:mm:ss, or "none"
 };
 
+void PrintTo(const TransitionCase& test, std::ostream* stream) {
+    *stream << test.Year << " -> " << test.Expected;
+}
+
 class TransitionTimeTest : public ::testing::TestWithParam<TransitionCase> {};
 
 SystemTime Rule(int year, int month, int dayOfWeek, int day, int hour, int minute = 0) {
@@ -385,6 +389,10 @@ struct ClockCase {
     const char* Expected;
 };
 
+void PrintTo(const ClockCase& test, std::ostream* stream) {
+    *stream << test.Hour << ':' << test.Minute << " format " << test.HourFormat;
+}
+
 class ClockTextTest : public ::testing::TestWithParam<ClockCase> {};
 
 TEST_P(ClockTextTest, FormatsTheHourForTheClock) {
@@ -410,6 +418,10 @@ struct SampleCase {
     int HourFormat;
     const char* Expected;
 };
+
+void PrintTo(const SampleCase& test, std::ostream* stream) {
+    *stream << '"' << test.Expected << '"';
+}
 
 class SampleTimeTest : public ::testing::TestWithParam<SampleCase> {};
 

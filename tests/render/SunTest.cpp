@@ -185,6 +185,10 @@ struct Coordinates {
     double Longitude;
 };
 
+void PrintTo(const Coordinates& place, std::ostream* stream) {
+    *stream << place.Latitude << ',' << place.Longitude;
+}
+
 class SunCoordinateRangeTest : public ::testing::TestWithParam<Coordinates> {};
 
 TEST_P(SunCoordinateRangeTest, RaisesArgumentExceptionAndLeavesNoStaleResults) {
@@ -332,6 +336,10 @@ struct PolarDayCase {
     double Latitude;
     bool Expected;
 };
+
+void PrintTo(const PolarDayCase& test, std::ostream* stream) {
+    *stream << "day " << test.Day << " at " << test.Latitude;
+}
 
 class SunPolarDayTest : public ::testing::TestWithParam<PolarDayCase> {};
 
