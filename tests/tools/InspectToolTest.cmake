@@ -1,19 +1,6 @@
 # Runs skyvane-inspect (path in INSPECT) and checks its output and exit codes.
 
-set(failures 0)
-
-macro(fail message)
-    message(SEND_ERROR "${message}")
-    math(EXPR failures "${failures} + 1")
-endmacro()
-
-function(run_inspect)
-    execute_process(COMMAND ${INSPECT} ${ARGN}
-        RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    set(code "${code}" PARENT_SCOPE)
-    set(out "${out}" PARENT_SCOPE)
-    set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/InspectTestSupport.cmake)
 
 # Splits stdout into lines, each of which must be one JSON object with the four keys.
 function(check_sun_lines expected_count)

@@ -1,20 +1,7 @@
 # Runs skyvane-inspect zones and zone-time (path in INSPECT) and checks them
 # against the system's own date command reading the same tz database.
 
-set(failures 0)
-
-macro(fail message)
-    message(SEND_ERROR "${message}")
-    math(EXPR failures "${failures} + 1")
-endmacro()
-
-function(run_inspect)
-    execute_process(COMMAND ${INSPECT} ${ARGN}
-        RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
-    set(code "${code}" PARENT_SCOPE)
-    set(out "${out}" PARENT_SCOPE)
-    set(err "${err}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/InspectTestSupport.cmake)
 
 # The local time of the instant in the zone as date prints it, in the C locale.
 function(date_text zone instant format)
