@@ -29,6 +29,12 @@ for name in terravue nimbara meridio terravue.scr nimbara.scr meridio.scr; do
     [[ -L $bin/$name ]] || { echo "FAIL: $bin/$name is not a link"; failures=$((failures + 1)); }
 done
 
+# The installation data sits beside the executable, where a desktop start finds it.
+for data in Installation.txt CityRecords.txt "Earth/Blue Marble.jpg" EarthNight/Night.jpg \
+    UI/Clouds-Fallback.jpg; do
+    [[ -s $bin/$data ]] || { echo "FAIL: $bin/$data is missing"; failures=$((failures + 1)); }
+done
+
 ln -s "$bin/skyvane" "$work/terravue.bin"
 ln -s "$bin/skyvane" "$work/Nimbara.EXE"
 ln -s "$bin/skyvane" "$work/copy of terravue"
