@@ -108,14 +108,9 @@ protected:
 
     static std::vector<std::string> Lines() {
         const std::string& content = Content();
-        std::vector<std::string> lines;
-        std::size_t start = 0;
-        for (std::size_t end = content.find('\n'); end != std::string::npos;
-             end = content.find('\n', start)) {
-            lines.push_back(content.substr(start, end - start));
-            start = end + 1;
-        }
-        EXPECT_EQ(start, content.size()) << "the last line must end in a line feed too";
+        std::string tail;
+        std::vector<std::string> lines = TestSupport::LinesEndingIn(content, "\n", tail);
+        EXPECT_EQ(tail, "") << "the last line must end in a line feed too";
         return lines;
     }
 };

@@ -21,14 +21,9 @@ const char* const MiamiLine =
     "358900;KMIA;USA;Miami;Miami International Airport;25.791000;-80.316002";
 
 std::vector<std::string> LinesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t end = text.find("\r\n"); end != std::string::npos;
-         end = text.find("\r\n", start)) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
-    EXPECT_EQ(start, text.size()) << "every line must end in \\r\\n";
+    std::string tail;
+    std::vector<std::string> lines = TestSupport::LinesEndingIn(text, "\r\n", tail);
+    EXPECT_EQ(tail, "") << "every line must end in \\r\\n";
     return lines;
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "core/Exceptions.h"
 
@@ -90,6 +91,21 @@ inline void WriteWholeFile(const std::filesystem::path& path, const std::string&
     if (!stream) {
         throw std::runtime_error("cannot write " + path.string());
     }
+}
+
+// The lines of a text whose every line ends in lineEnd; unterminatedTail gets
+// what follows the last line end (empty when the text ends with one).
+inline std::vector<std::string> LinesEndingIn(const std::string& text, const std::string& lineEnd,
+                                              std::string& unterminatedTail) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end = text.find(lineEnd); end != std::string::npos;
+         end = text.find(lineEnd, start)) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + lineEnd.size();
+    }
+    unterminatedTail = text.substr(start);
+    return lines;
 }
 
 // The location text of the exception of the given type that the call raises,
