@@ -5,6 +5,10 @@
 
 #include "support/TestSupport.h"
 
+#ifdef SKYVANE_TEST_GUI
+#include <QGuiApplication>
+#endif
+
 // Every test program runs with a home folder of its own, so that nothing a
 // test does, or forgets to redirect, can reach the real user's files.
 int main(int argc, char** argv) {
@@ -17,5 +21,9 @@ int main(int argc, char** argv) {
     setenv("SKYVANE_USER_REGISTRY", (folder + "user.reg").c_str(), 1);
     setenv("SKYVANE_MACHINE_REGISTRY", (folder + "machine.reg").c_str(), 1);
     setenv("SKYVANE_SYSTEM_DIR", (folder + "system/").c_str(), 1);
+#ifdef SKYVANE_TEST_GUI
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const QGuiApplication application(argc, argv);
+#endif
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <string>
+
+#include "core/Color.h"
+#include "core/FontValue.h"
+
+namespace Graphics {
+
+QColor ToQColor(Color color);
+
+// Size in points (96 pixels per inch on a picture, as on the desktop) with the
+// style bits; a family the font configuration cannot match falls back to the
+// generic sans-serif family.
+QFont ToQFont(const FontValue& font);
+
+// A picture that cannot be read is a null image, which draws nothing.
+QImage LoadPicture(const std::string& path);
+
+// Pixel units, anti-aliased text and shapes, smooth (high-quality) scaling.
+void PreparePainter(QPainter& painter);
+
+}  // namespace Graphics

@@ -1,0 +1,93 @@
+#include "render/Screen.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
+#include "core/Exceptions.h"
+
+ScreenRect ScreenRect::FromQRect(const QRect& rect) {
+    return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+Screen Screen::GetScreen(const QScreen* screen) {
+    static constexpr const char* Location = "Screen::GetScreen (67)";
+    if (screen == nullptr) {
+        throw ApplicationException(Location);
+    }
+    Screen result;
+    result.Bounds = ScreenRect::FromQRect(screen->geometry());
+    result.WorkArea = ScreenRect::FromQRect(screen->availableGeometry());
+    result.Primary = screen == QGuiApplication::primaryScreen();
+    return result;
+}
+
+Screen Screen::PrimaryScreen() {
+    static constexpr const char* Location = "Screen::PrimaryScreenWorkAreaRECT (97)";
+    const QScreen* primary =
+        QGuiApplication::instance() != nullptr ? QGuiApplication::primaryScreen() : nullptr;
+    if (primary == nullptr) {
+        throw ApplicationException(Location);
+    }
+    return GetScreen(primary);
+}
+
+ScreenRect Screen::PrimaryScreenWorkAreaRECT() {
+    return PrimaryScreen().WorkArea;
+}
+
+Screen Screen::OfSize(int width, int height) {
+    Screen result;
+    result.Bounds = {0, 0, width, height};
+    result.WorkArea = result.Bounds;
+    result.Primary = true;
+    return result;
+}
+
+std::vector<Screen> GetScreens() {
+    std::vector<Screen> screens;
+    if (QGuiApplication::instance() != nullptr) {
+        for (const QScreen* screen : QGuiApplication::screens()) {
+            try {
+                screens.push_back(Screen::GetScreen(screen));
+            } catch (const ApplicationException&) {
+                // A monitor that cannot be read is left out.
+            }
+        }
+    }
+    if (screens.empty()) {
+        screens.push_back(Screen::PrimaryScreen());
+    }
+    return screens;
+}
+
+ScreenRect VirtualScreen(const std::vector<Screen>& screens) {
+    if (screens.empty()) {
+        return {};
+    }
+    ScreenRect result = screens.front().Bounds;
+    for (const Screen& screen : screens) {
+        result.Left = std::min(result.Left, screen.Bounds.Left);
+        result.Top = std::min(result.Top, screen.Bounds.Top);
+        result.Right = std::max(result.Right, screen.Bounds.Right);
+        result.Bottom = std::max(result.Bottom, screen.Bounds.Bottom);
+    }
+    return result;
+}
+
+ScreenRect FitRectToScreen(ScreenRect rect, const Screen& screen) {
+    const ScreenRect& area = screen.WorkArea;
+    if (rect.Bottom > area.Bottom) {
+        rect = rect.Translated(0, area.Bottom - rect.Bottom);
+    }
+    if (rect.Right > area.Right) {
+        rect = rect.Translated(area.Right - rect.Right, 0);
+    }
+    if (rect.Top < area.Top) {
+        rect = rect.Translated(0, area.Top - rect.Top);
+    }
+    if (rect.Left < area.Left) {
+        rect = rect.Translated(area.Left - rect.Left, 0);
+    }
+    return rect;
+}

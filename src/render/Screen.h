@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QRect>
+#include <vector>
+
+class QScreen;
+
+// Virtual-screen pixels; right and bottom are exclusive.
+struct ScreenRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+
+    static ScreenRect FromQRect(const QRect& rect);
+    QRect ToQRect() const { return QRect(Left, Top, Width(), Height()); }
+    int Width() const { return Right - Left; }
+    int Height() const { return Bottom - Top; }
+    ScreenRect Translated(int dx, int dy) const {
+        return {Left + dx, Top + dy, Right + dx, Bottom + dy};
+    }
+    bool operator==(const ScreenRect&) const = default;
+};
+
+// One monitor: its bounds and its work area (the bounds without panels and docks).
+class Screen {
+public:
+    ScreenRect Bounds;
+    ScreenRect WorkArea;
+    bool Primary = false;
+
+    // A null screen raises "Screen::GetScreen (67)".
+    static Screen GetScreen(const QScreen* screen);
+    // Raises "Screen::PrimaryScreenWorkAreaRECT (97)" when the display has no screen.
+    static Screen PrimaryScreen();
+    static ScreenRect PrimaryScreenWorkAreaRECT();
+    // A screen of the given size at the origin whose work area is all of it: the
+    // picture size of a render without a display.
+    static Screen OfSize(int width, int height);
+};
+
+// Every monitor of the display, in the display's order; the primary screen alone
+// when the display lists none.
+std::vector<Screen> GetScreens();
+
+// The smallest rectangle holding the bounds of all the screens.
+ScreenRect VirtualScreen(const std::vector<Screen>& screens);
+
+// Moves the rectangle, never resizing it, into the screen's work area: up, left,
+// down, right in that order, so the top-left corner wins when it is too large.
+ScreenRect FitRectToScreen(ScreenRect rect, const Screen& screen);
