@@ -1,0 +1,237 @@
+#include "render/EarthRenderer.h"
+
+#include <QPoint>
+#include <QTransform>
+#include <cmath>
+#include <filesystem>
+#include <future>
+#include <system_error>
+#include <utility>
+
+#include "render/CloudLayer.h"
+#include "render/Graphics.h"
+#include "render/NightMask.h"
+#include "render/Overlays.h"
+
+namespace {
+
+constexpr const char* NightFile = "EarthNight/Night.jpg";
+constexpr const char* LogoFile = "UI/CustomLogo.png";
+constexpr const char* CloudsFallbackFile = "UI/Clouds-Fallback.jpg";
+constexpr const char* SavedCloudsFile = "Clouds.png";
+
+QImage LoadDayImage(const std::string& path) {
+    return path.empty() ? QImage() : Graphics::LoadPicture(path);
+}
+
+// A picture kept at the target's size can be copied to the device pixel for
+// pixel only when the painter neither scales nor moves by a fraction of a pixel.
+bool MapsWholePixels(const QPainter& painter) {
+    const QTransform transform = painter.deviceTransform();
+    return transform.type() <= QTransform::TxTranslate &&
+           transform.dx() == std::trunc(transform.dx()) &&
+           transform.dy() == std::trunc(transform.dy());
+}
+
+}  // namespace
+
+EarthRenderer::EarthRenderer(RenderFolders folders, EnumAppMode mode,
+                             const WeatherPictures& pictures)
+    : folders_(std::move(folders)), mode_(mode), pictures_(pictures) {}
+
+void EarthRenderer::LoadStartupPictures() {
+    // A single picture reads the night image only when its turn comes.
+    if (!single_) {
+        night_ = Graphics::LoadPicture(folders_.Installation + NightFile);
+        nightLoaded_ = true;
+    }
+    logo_ = Graphics::LoadPicture(folders_.Installation + LogoFile);
+}
+
+void EarthRenderer::ReleaseNightImage() {
+    night_ = QImage();
+    nightLoaded_ = false;
+}
+
+// Loads once: a file that does not read is not tried again on every frame.
+void EarthRenderer::EnsureNightImage() {
+    if (!nightLoaded_) {
+        night_ = Graphics::LoadPicture(folders_.Installation + NightFile);
+        nightLoaded_ = true;
+    }
+}
+
+void EarthRenderer::BuildNightMask(const DateTime& utcNow) {
+    EnsureNightImage();
+    // The old mask goes first: the two would otherwise be held at once.
+    mask_ = {};
+    mask_ = ::BuildNightMask(night_.width(), night_.height(), utcNow);
+    maskDate_ = utcNow.Date();
+    maskSize_ = night_.size();
+}
+
+// Runs at the thread's own priority: on Linux an unprivileged thread that lowers
+// its priority cannot raise it again.
+void EarthRenderer::UpdateNightLayer(const DateTime& utcNow) {
+    EnsureNightImage();
+    if (mask_.empty() || maskDate_ != utcNow.Date() || maskSize_ != night_.size()) {
+        BuildNightMask(utcNow);
+    }
+    nightLayer_ = MakeNightLayer(night_, mask_, utcNow, std::move(nightLayer_));
+}
+
+const QImage& EarthRenderer::CloudLayer() {
+    if (cloudLayer_.isNull()) {
+        const std::string saved = folders_.LocalUserAppData + SavedCloudsFile;
+        std::error_code error;
+        if (std::filesystem::is_regular_file(saved, error)) {
+            cloudLayer_ = Graphics::LoadPicture(saved);
+        }
+        // A saved layer that no longer reads is no better than none.
+        if (cloudLayer_.isNull()) {
+            cloudLayer_ = DownloadCloudsWork::GenClouds(folders_.Installation + CloudsFallbackFile);
+        }
+    }
+    return cloudLayer_;
+}
+
+void EarthRenderer::ReplaceCloudLayer(QImage layer) {
+    cloudLayer_ = std::move(layer);
+    base_ = QImage();
+}
+
+const QImage& EarthRenderer::DayImage(const COptions& options) {
+    if (options.Background.Path != dayPath_) {
+        day_ = QImage();
+        day_ = LoadDayImage(options.Background.Path);
+        dayPath_ = options.Background.Path;
+    }
+    return day_;
+}
+
+void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
+                                     const QRect& target) {
+    // On the first frame of a process both pictures are missing: the day image is
+    // read on a helper thread while the cloud layer is made here.
+    if (options.ShowClouds && cloudLayer_.isNull() && options.Background.Path != dayPath_) {
+        std::future<QImage> reading;
+        try {
+            reading = std::async(std::launch::async, LoadDayImage, options.Background.Path);
+        } catch (const std::system_error&) {
+            // No thread to spare: the day image is read below, after the clouds.
+        }
+        CloudLayer();
+        if (reading.valid()) {
+            day_ = reading.get();
+            dayPath_ = options.Background.Path;
+        }
+    }
+    const QImage& day = DayImage(options);
+    const QImage* clouds = options.ShowClouds ? &CloudLayer() : nullptr;
+    auto draw = [&](QPainter& onto, const QRect& rect) {
+        DrawRegion(onto, day, options.Region, rect);
+        if (clouds != nullptr) {
+            DrawRegion(onto, *clouds, options.Region, rect);
+        }
+    };
+
+    // Only an opaque day image covers the whole target, so that the kept picture
+    // can stand in for drawing both layers onto whatever was there.
+    const BaseKey key{target.size(), options.Region, day.cacheKey(),
+                      clouds != nullptr ? clouds->cacheKey() : 0};
+    const bool keepable =
+        !day.isNull() && !day.hasAlphaChannel() && !target.isEmpty() && MapsWholePixels(painter);
+    if (!keepable || key != baseKey_) {
+        base_ = QImage();
+        baseKey_ = keepable ? key : BaseKey{};
+        draw(painter, target);
+        return;
+    }
+    if (base_.isNull()) {
+        QImage base(target.size(), QImage::Format_RGB32);
+        if (base.isNull()) {
+            draw(painter, target);
+            return;
+        }
+        QPainter basePainter(&base);
+        Graphics::PreparePainter(basePainter);
+        draw(basePainter, QRect(QPoint(0, 0), target.size()));
+        basePainter.end();
+        base_ = std::move(base);
+    }
+    painter.drawImage(target.topLeft(), base_);
+}
+
+void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
+                                   const DateTime& utcNow) {
+    DrawRegion(painter, DayImage(options), options.Region, target);
+    day_ = QImage();
+    dayPath_.clear();
+    if (options.ShowClouds) {
+        DrawRegion(painter, CloudLayer(), options.Region, target);
+        cloudLayer_ = QImage();
+    }
+    if (nightLayer_.isNull()) {
+        EnsureNightImage();
+        if (mask_.empty() || maskDate_ != utcNow.Date() || maskSize_ != night_.size()) {
+            BuildNightMask(utcNow);
+        }
+        nightLayer_ = MakeNightLayerInPlace(std::move(night_), mask_, utcNow);
+        ReleaseNightImage();
+    }
+    DrawRegion(painter, nightLayer_, options.Region, target);
+    nightLayer_ = QImage();
+}
+
+bool EarthRenderer::ShowsTimeZones(const COptions& options) const {
+    switch (mode_) {
+        case EnumAppMode::Desktop:
+            return options.ShowTimeZonesOnWallpaper;
+        case EnumAppMode::ScreenSaver:
+        case EnumAppMode::Preview:
+            return options.ShowTimeZonesOnScreenSaver;
+        case EnumAppMode::Configure:
+            break;
+    }
+    return false;
+}
+
+void EarthRenderer::DrawEarth(QPainter& painter, COptions& options, const QRect& target,
+                              const QRect& overlay, const DateTime& utcNow) {
+    Graphics::PreparePainter(painter);
+    if (single_) {
+        DrawLayersOnce(painter, options, target, utcNow);
+    } else {
+        DrawDayAndClouds(painter, options, target);
+        if (nightLayer_.isNull()) {
+            UpdateNightLayer(utcNow);
+        }
+        DrawRegion(painter, nightLayer_, options.Region, target);
+    }
+    if (options.ShowWeather) {
+        DrawCities(painter, options, pictures_, target, utcNow);
+    }
+    if (ShowsTimeZones(options)) {
+        DrawTimeZonesOnMap(painter, options, overlay, utcNow);
+    }
+    if (!logo_.isNull()) {
+        const QPoint corner = overlay.topLeft() + QPoint(overlay.width(), overlay.height());
+        painter.drawImage(corner - QPoint(logo_.width(), logo_.height()), logo_);
+    }
+}
+
+QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
+                                   const DateTime& utcNow) {
+    QImage picture(screen.Bounds.Width(), screen.Bounds.Height(), QImage::Format_RGB32);
+    if (picture.isNull()) {
+        return picture;
+    }
+    picture.fill(Qt::black);
+    const QRect target(0, 0, picture.width(), picture.height());
+    const QRect overlay =
+        screen.WorkArea.Translated(-screen.Bounds.Left, -screen.Bounds.Top).ToQRect();
+    QPainter painter(&picture);
+    DrawEarth(painter, options, target, overlay, utcNow);
+    painter.end();
+    return picture;
+}

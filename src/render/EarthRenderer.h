@@ -1,0 +1,104 @@
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QRect>
+#include <QSize>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/AppKind.h"
+#include "core/DateTime.h"
+#include "data/Options.h"
+#include "data/Regions.h"
+#include "render/Screen.h"
+
+class WeatherPictures;
+
+// Where the renderer finds its pictures; both folders end in "/".
+struct RenderFolders {
+    std::string Installation;
+    std::string LocalUserAppData;
+};
+
+// The Earth picture: the day image of the chosen background, the cloud layer and
+// the night layer with city lights, then the overlays and the logo. Holds the
+// pictures and the night mask between refreshes; main thread only.
+class EarthRenderer {
+public:
+    EarthRenderer(RenderFolders folders, EnumAppMode mode, const WeatherPictures& pictures);
+
+    // "EarthNight/Night.jpg" and "UI/CustomLogo.png".
+    void LoadStartupPictures();
+    // A single picture needs the night image only until its layer is made; the
+    // next layer or mask loads it again.
+    void ReleaseNightImage();
+    // For a renderer that draws one picture and ends: each layer is let go as
+    // soon as it is drawn and the night layer is made in the night image's own
+    // pixels, so that besides the result at most one full-size picture is held.
+    void SetSinglePicture(bool single) { single_ = single; }
+
+    // For the UTC date of the instant; a failure leaves a mask of daylight everywhere.
+    void BuildNightMask(const DateTime& utcNow);
+    // The night image with the mask shifted for the instant's time of day as
+    // alpha. The mask is built first when there is none, or when it belongs to
+    // another date or picture size.
+    void UpdateNightLayer(const DateTime& utcNow);
+
+    const std::vector<std::uint8_t>& NightMask() const { return mask_; }
+    const QImage& NightLayer() const { return nightLayer_; }
+
+    // "Clouds.png" of the user's data folder, else made from "UI/Clouds-Fallback.jpg";
+    // the errors of making it reach the caller.
+    const QImage& CloudLayer();
+    void ReplaceCloudLayer(QImage layer);
+
+    // The day image, the clouds (with ShowClouds) and the night layer over the
+    // target; the cities (with ShowWeather) over the target; the clocks of the
+    // mode and the logo inside the overlay rectangle.
+    void DrawEarth(QPainter& painter, COptions& options, const QRect& target, const QRect& overlay,
+                   const DateTime& utcNow);
+    // A picture of the screen's size: the map over all of it, the clocks and the
+    // logo inside its work area.
+    QImage ComposeEarth(COptions& options, const Screen& screen, const DateTime& utcNow);
+
+private:
+    // What the day image and the clouds were last drawn for.
+    struct BaseKey {
+        QSize Size;
+        RegionRecord Region;
+        qint64 Day = 0;
+        qint64 Clouds = 0;
+
+        bool operator==(const BaseKey&) const = default;
+    };
+
+    const QImage& DayImage(const COptions& options);
+    void EnsureNightImage();
+    bool ShowsTimeZones(const COptions& options) const;
+    void DrawDayAndClouds(QPainter& painter, const COptions& options, const QRect& target);
+    void DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
+                        const DateTime& utcNow);
+
+    RenderFolders folders_;
+    EnumAppMode mode_;
+    const WeatherPictures& pictures_;
+    QImage night_;
+    // Whether night_ holds what the file gave, a null image when it did not read.
+    bool nightLoaded_ = false;
+    QImage logo_;
+    std::vector<std::uint8_t> mask_;
+    DateTime maskDate_;
+    QSize maskSize_;
+    QImage nightLayer_;
+    QImage cloudLayer_;
+    std::string dayPath_;
+    QImage day_;
+    // The day image and the clouds scaled to the target change only with the
+    // view, the background, the cloud layer or the size: a frame drawn twice for
+    // the same key keeps them and draws them unscaled after that.
+    BaseKey baseKey_;
+    QImage base_;
+    bool single_ = false;
+};

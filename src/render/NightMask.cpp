@@ -1,0 +1,388 @@
+#include "render/NightMask.h"
+
+#include <QRectF>
+#include <algorithm>
+#include <cmath>
+#include <system_error>
+#include <thread>
+
+#include "render/Sun.h"
+
+namespace {
+
+constexpr double Pi = 3.141592653589793;
+constexpr std::uint8_t Unset = 255;
+
+std::array<ShadeLevel, ShadeLevelCount> MakeShadeLevels() {
+    // The shade formula is evaluated in single precision with pi rounded to
+    // single precision, so that the ramp lands on the same whole values.
+    constexpr float SinglePi = 3.141592502593994F;
+    constexpr float SingleHalfPi = 1.570796251296997F;
+    constexpr int Last = ShadeLevelCount - 1;
+    std::array<ShadeLevel, ShadeLevelCount> levels{};
+    for (int k = 0; k < ShadeLevelCount; ++k) {
+        const double zenith = 81.0 + (112.0 - 81.0) * k / Last;
+        const float angle =
+            static_cast<float>(k) / static_cast<float>(Last) * SinglePi - SingleHalfPi;
+        const float shade = 255.0F * (std::sin(angle) + 1.0F) * 0.5F;
+        levels[k].CosZenith = std::cos(zenith * Pi / 180.0);
+        levels[k].Shade = static_cast<std::uint8_t>(std::clamp(std::trunc(shade), 0.0F, 255.0F));
+    }
+    return levels;
+}
+
+// Crossing times are whole milliseconds, so counting in milliseconds gives the
+// column that ticks give, without overflowing for any width.
+int TimeOfDayColumn(const DateTime& instant, int width) {
+    constexpr std::int64_t MillisecondsPerDay =
+        TimeSpan::TicksPerDay / TimeSpan::TicksPerMillisecond;
+    const auto timeOfDay = static_cast<std::int64_t>(
+        instant.Ticks() % static_cast<std::uint64_t>(TimeSpan::TicksPerDay));
+    const std::int64_t milliseconds = timeOfDay / TimeSpan::TicksPerMillisecond;
+    const auto column = static_cast<int>(milliseconds * width / MillisecondsPerDay);
+    return std::clamp(column, 0, width - 1);
+}
+
+// Sets the unset pixels at both ends of the range; pixels a brighter level has
+// already set stop the walk, so each level only paints the ring outside the
+// brighter span.
+void FillRange(std::uint8_t* row, int first, int last, std::uint8_t shade) {
+    int column = first;
+    for (; column <= last && row[column] == Unset; ++column) {
+        row[column] = shade;
+    }
+    for (int back = last; back >= column && row[back] == Unset; --back) {
+        row[back] = shade;
+    }
+}
+
+struct RowState {
+    int StartColumn = 0;
+    bool Completed = false;
+};
+
+// One half of the picture from the equator toward its pole (step -1 north,
+// +1 south), for every level in turn. The halves share no rows, so they can be
+// built at the same time.
+class HalfBuilder {
+public:
+    HalfBuilder(std::uint8_t* mask, int width, int height, const DateTime& date,
+                const SunCrossings& crossings, int firstRow, int step)
+        : mask_(mask),
+          width_(width),
+          height_(height),
+          date_(date),
+          crossings_(crossings),
+          firstRow_(firstRow),
+          step_(step),
+          rows_(static_cast<std::size_t>(height)) {}
+
+    void Build() {
+        for (const ShadeLevel& level : ShadeLevels()) {
+            BuildLevel(level);
+        }
+    }
+
+private:
+    bool InHalf(int row) const { return row >= 0 && row < height_; }
+    std::uint8_t* Row(int row) const { return mask_ + static_cast<std::ptrdiff_t>(row) * width_; }
+
+    void BuildLevel(const ShadeLevel& level) {
+        int previousSpan = width_ - 1;
+        bool growing = false;
+        for (int row = firstRow_; InHalf(row); row += step_) {
+            RowState& state = rows_[static_cast<std::size_t>(row)];
+            if (state.Completed) {
+                continue;
+            }
+            const double latitude = 90.0 - row * 180.0 / height_;
+            Nullable<DateTime> sunrise;
+            Nullable<DateTime> sunset;
+            crossings_(latitude, date_, level.CosZenith, sunrise, sunset);
+            if (!sunrise.HasValue() || !sunset.HasValue()) {
+                // A span that widened up to here has become polar day for this
+                // level; otherwise the rows beyond stay night.
+                if (growing) {
+                    FillPolarDay(row, level.Shade);
+                }
+                return;
+            }
+            const int rise = TimeOfDayColumn(sunrise.Value(), width_);
+            const int set = TimeOfDayColumn(sunset.Value(), width_);
+            int span = 0;
+            if (set >= rise) {
+                FillRange(Row(row), rise, set, level.Shade);
+                span = set - rise;
+            } else {
+                state.StartColumn = std::max(state.StartColumn, std::min(set + 1, width_ - 1));
+                FillRange(Row(row), 0, set, level.Shade);
+                FillRange(Row(row), rise, width_ - 1, level.Shade);
+                span = set + width_ - rise - 2;
+            }
+            growing = previousSpan < span;
+            previousSpan = span;
+        }
+    }
+
+    void FillPolarDay(int fromRow, std::uint8_t shade) {
+        for (int row = fromRow; InHalf(row); row += step_) {
+            RowState& state = rows_[static_cast<std::size_t>(row)];
+            FillRange(Row(row), state.StartColumn, width_ - 1, shade);
+            state.Completed = true;
+        }
+    }
+
+    std::uint8_t* mask_;
+    int width_;
+    int height_;
+    DateTime date_;
+    const SunCrossings& crossings_;
+    int firstRow_;
+    int step_;
+    std::vector<RowState> rows_;
+};
+
+inline QRgb ShadePixel(QRgb pixel, std::uint32_t weight) {
+    if (weight == 0 || weight == 255) {
+        return (pixel & 0x00FFFFFFU) | (weight << 24);
+    }
+    int red = qRed(pixel);
+    int green = qGreen(pixel);
+    int blue = qBlue(pixel);
+    // City lights fade to the dark blue of the twilight sky toward the day side.
+    if (red + green + blue > 128) {
+        const int k = std::max(0, static_cast<int>(weight) - 127);
+        red = (k * red + (128 - k) * 32) / 128;
+        green = (k * green + (128 - k) * 32) / 128;
+        blue = (k * blue + (128 - k) * 64) / 128;
+    }
+    return qRgba(red, green, blue, static_cast<int>(weight));
+}
+
+// qPremultiply is the conversion the raster engine applies to ARGB32 pictures
+// when it draws them, so the premultiplied layer draws exactly like the plain one.
+inline QRgb ShadePixelPremultiplied(QRgb pixel, std::uint32_t weight) {
+    if (weight == 0) {
+        return 0;
+    }
+    if (weight == 255) {
+        return pixel | 0xFF000000U;
+    }
+    return qPremultiply(ShadePixel(pixel, weight));
+}
+
+template <bool Premultiplied>
+void ShadeSpan(const QRgb* source, QRgb* target, const std::uint8_t* weights, int count) {
+    for (int x = 0; x < count; ++x) {
+        target[x] = Premultiplied ? ShadePixelPremultiplied(source[x], weights[x])
+                                  : ShadePixel(source[x], weights[x]);
+    }
+}
+
+// Source and target may be the same row. shift is already in [0, width).
+template <bool Premultiplied>
+void ShadeRow(const QRgb* source, QRgb* target, const std::uint8_t* maskRow, int width, int shift) {
+    ShadeSpan<Premultiplied>(source, target, maskRow + shift, width - shift);
+    ShadeSpan<Premultiplied>(source + (width - shift), target + (width - shift), maskRow, shift);
+}
+
+int WrapShift(int shift, int width) {
+    const int wrapped = shift % width;
+    return wrapped < 0 ? wrapped + width : wrapped;
+}
+
+bool MaskFits(std::span<const std::uint8_t> mask, const QImage& image) {
+    return !image.isNull() && mask.size() == static_cast<std::size_t>(image.width()) *
+                                                 static_cast<std::size_t>(image.height());
+}
+
+// Splits the rows between this thread and one more; a refresh runs the pass
+// over the whole night picture.
+template <class RowFunction>
+void ForEachRowInTwo(int height, RowFunction&& shadeRow) {
+    auto rows = [&shadeRow](int first, int last) {
+        for (int y = first; y < last; ++y) {
+            shadeRow(y);
+        }
+    };
+    const int middle = height / 2;
+    std::thread helper;
+    try {
+        helper = std::thread(rows, 0, middle);
+    } catch (const std::system_error&) {
+        rows(0, middle);
+    }
+    rows(middle, height);
+    if (helper.joinable()) {
+        helper.join();
+    }
+}
+
+}  // namespace
+
+const std::array<ShadeLevel, ShadeLevelCount>& ShadeLevels() {
+    static const std::array<ShadeLevel, ShadeLevelCount> levels = MakeShadeLevels();
+    return levels;
+}
+
+std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate) {
+    return BuildNightMask(width, height, utcDate,
+                          [](double latitude, const DateTime& date, double cosZenith,
+                             Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
+                              CSun::GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise,
+                                                     sunset);
+                          });
+}
+
+std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate,
+                                         const SunCrossings& crossings) {
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(width) * height, Unset);
+    const DateTime date = utcDate.Date();
+    HalfBuilder north(mask.data(), width, height, date, crossings, height / 2, -1);
+    HalfBuilder south(mask.data(), width, height, date, crossings, height / 2 + 1, +1);
+
+    // The sun is asked once per row and level: build the two halves on two cores.
+    bool northFailed = false;
+    auto buildNorth = [&north, &northFailed] {
+        try {
+            north.Build();
+        } catch (...) {
+            northFailed = true;
+        }
+    };
+    std::thread helper;
+    try {
+        helper = std::thread(buildNorth);
+    } catch (const std::system_error&) {
+        buildNorth();
+    }
+    bool southFailed = false;
+    try {
+        south.Build();
+    } catch (...) {
+        southFailed = true;
+    }
+    if (helper.joinable()) {
+        helper.join();
+    }
+    if (northFailed || southFailed) {
+        std::fill(mask.begin(), mask.end(), std::uint8_t{0});
+    }
+    return mask;
+}
+
+int NightMaskShift(int width, const DateTime& utcNow) {
+    const auto timeOfDay =
+        static_cast<double>(utcNow.Ticks() % static_cast<std::uint64_t>(TimeSpan::TicksPerDay));
+    return static_cast<int>(
+        std::trunc((timeOfDay / static_cast<double>(TimeSpan::TicksPerDay) - 0.5) * width));
+}
+
+void ApplyNightMask(QImage& image, std::span<const std::uint8_t> mask, int shift) {
+    if (!MaskFits(mask, image)) {
+        return;
+    }
+    if (image.format() != QImage::Format_ARGB32) {
+        image.convertTo(QImage::Format_ARGB32);
+    }
+    const int width = image.width();
+    const int wrapped = WrapShift(shift, width);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        ShadeRow<false>(row, row, mask.data() + static_cast<std::ptrdiff_t>(y) * width, width,
+                        wrapped);
+    }
+}
+
+QImage MakeNightLayer(const QImage& night, std::span<const std::uint8_t> mask,
+                      const DateTime& utcNow, QImage recycled) {
+    if (night.isNull()) {
+        return QImage();
+    }
+    if (!MaskFits(mask, night)) {
+        return night.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    }
+    // The pass reads only the colour bits, so RGB32 and ARGB32 pictures are read
+    // as they are; anything else is made ARGB32 first.
+    const bool readable =
+        night.format() == QImage::Format_RGB32 || night.format() == QImage::Format_ARGB32;
+    const QImage converted = readable ? QImage() : night.convertToFormat(QImage::Format_ARGB32);
+    const QImage& source = readable ? night : converted;
+
+    QImage layer;
+    if (recycled.size() == night.size() &&
+        recycled.format() == QImage::Format_ARGB32_Premultiplied && recycled.isDetached()) {
+        layer = std::move(recycled);
+    } else {
+        recycled = QImage();
+        layer = QImage(night.size(), QImage::Format_ARGB32_Premultiplied);
+        if (layer.isNull()) {
+            return QImage();
+        }
+    }
+    const int width = night.width();
+    const int shift = WrapShift(NightMaskShift(width, utcNow), width);
+    // Row addresses come from one bits() call: scanLine() on a writable picture
+    // touches its detach counter, which two threads must not do at once.
+    const uchar* sourceBits = source.constBits();
+    const qsizetype sourceStride = source.bytesPerLine();
+    uchar* layerBits = layer.bits();
+    const qsizetype layerStride = layer.bytesPerLine();
+    ForEachRowInTwo(night.height(), [&](int y) {
+        ShadeRow<true>(reinterpret_cast<const QRgb*>(sourceBits + y * sourceStride),
+                       reinterpret_cast<QRgb*>(layerBits + y * layerStride),
+                       mask.data() + static_cast<std::ptrdiff_t>(y) * width, width, shift);
+    });
+    return layer;
+}
+
+QRect RegionSourceRect(const RegionRecord& region, const QSize& imageSize) {
+    const double width = imageSize.width();
+    const double height = imageSize.height();
+    const auto x = [width](int longitude) {
+        return static_cast<int>(std::lround((longitude + 180.0) * width / 360.0));
+    };
+    const auto y = [height](int latitude) {
+        return static_cast<int>(std::lround((90.0 - latitude) * height / 180.0));
+    };
+    const int left = x(region.West);
+    const int top = y(region.North);
+    return QRect(left, top, x(region.East) - left, y(region.South) - top);
+}
+
+void DrawRegion(QPainter& painter, const QImage& image, const RegionRecord& region,
+                const QRect& dest) {
+    const QRect source = RegionSourceRect(region, image.size());
+    if (image.isNull() || source.isEmpty() || dest.isEmpty()) {
+        return;
+    }
+    painter.drawImage(QRectF(dest), image, QRectF(source));
+}
+
+QImage MakeNightLayerInPlace(QImage night, std::span<const std::uint8_t> mask,
+                             const DateTime& utcNow) {
+    if (night.isNull() || !MaskFits(mask, night)) {
+        return MakeNightLayer(night, mask, utcNow);
+    }
+    if (night.format() != QImage::Format_RGB32 && night.format() != QImage::Format_ARGB32) {
+        night = night.convertToFormat(QImage::Format_ARGB32);
+    }
+    // The pass reads only the colour bits and writes every pixel whole, so the
+    // picture's own words become the premultiplied layer.
+    if (!night.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied)) {
+        return MakeNightLayer(night, mask, utcNow);
+    }
+    const int width = night.width();
+    const int shift = WrapShift(NightMaskShift(width, utcNow), width);
+    uchar* bits = night.bits();
+    const qsizetype stride = night.bytesPerLine();
+    ForEachRowInTwo(night.height(), [&](int y) {
+        auto* row = reinterpret_cast<QRgb*>(bits + y * stride);
+        ShadeRow<true>(row, row, mask.data() + static_cast<std::ptrdiff_t>(y) * width, width,
+                       shift);
+    });
+    return night;
+}

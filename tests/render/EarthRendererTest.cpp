@@ -1,0 +1,298 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <string>
+
+#include "core/AppKind.h"
+#include "core/DateTime.h"
+#include "data/Options.h"
+#include "data/Regions.h"
+#include "render/CloudLayer.h"
+#include "render/EarthRenderer.h"
+#include "render/Graphics.h"
+#include "render/NightMask.h"
+#include "render/Screen.h"
+#include "render/WeatherPictures.h"
+#include "support/TestSupport.h"
+#include "weather/CurrentWeather.h"
+
+namespace {
+
+using TestSupport::LocationOf;
+using TestSupport::TempFolder;
+
+const DateTime Noon = DateTime(2026, 3, 20, 12, 0, 0).WithKind(DateTime::Kind::Utc);
+const QRgb DayColour = qRgb(0, 0, 200);
+const QRgb NightColour = qRgb(200, 200, 0);
+const QRgb LogoColour = qRgb(0, 255, 0);
+// At noon UTC the sun stands over Greenwich: the map's middle is day, its edges night.
+const QPoint DayPoint(180, 90);
+const QPoint NightPoint(2, 90);
+
+void Save(const std::string& path, int width, int height, QRgb colour) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(colour);
+    ASSERT_TRUE(image.save(QString::fromStdString(path), nullptr, 100)) << path;
+}
+
+void ExpectColourNear(QRgb actual, QRgb expected, int tolerance = 3) {
+    EXPECT_NEAR(qRed(actual), qRed(expected), tolerance);
+    EXPECT_NEAR(qGreen(actual), qGreen(expected), tolerance);
+    EXPECT_NEAR(qBlue(actual), qBlue(expected), tolerance);
+}
+
+// An installation with a plain blue day image, a yellow night image and a green
+// logo, and an empty user folder. The options show the whole Earth and nothing
+// over it.
+class EarthRendererTest : public ::testing::Test {
+protected:
+    EarthRendererTest()
+        : installation_(temp_.Folder() + "install/"),
+          local_(temp_.Folder() + "local/"),
+          options_(EnumAppKind::Earth,
+                   OptionsFiles{local_ + "Options.txt", local_ + "TimeZones.txt",
+                                local_ + "Cities.txt", installation_ + "Earth/"}),
+          pictures_(installation_) {
+        std::filesystem::create_directories(local_);
+        Save(installation_ + "Earth/Day.png", 360, 180, DayColour);
+        Save(installation_ + "EarthNight/Night.jpg", 360, 180, NightColour);
+        Save(installation_ + "UI/CustomLogo.png", 12, 8, LogoColour);
+        options_.Background = {"Day.png", installation_ + "Earth/Day.png"};
+        options_.Region = *Regions::Find("Earth (Complete)");
+        options_.ShowClouds = false;
+        options_.ShowWeather = false;
+        options_.ShowTimeZonesOnWallpaper = false;
+        options_.ShowTimeZonesOnScreenSaver = false;
+    }
+
+    EarthRenderer MakeRenderer(EnumAppMode mode = EnumAppMode::Desktop) {
+        EarthRenderer renderer(RenderFolders{installation_, local_}, mode, pictures_);
+        renderer.LoadStartupPictures();
+        return renderer;
+    }
+
+    QImage Draw(EarthRenderer& renderer, const QRect& overlay = QRect(0, 0, 360, 180)) {
+        QImage canvas(360, 180, QImage::Format_RGB32);
+        canvas.fill(Qt::black);
+        QPainter painter(&canvas);
+        renderer.DrawEarth(painter, options_, canvas.rect(), overlay, Noon);
+        return canvas;
+    }
+
+    void SaveClouds(int alpha) {
+        Save(local_ + "Clouds.png", 360, 180, qRgba(255, 255, 255, alpha));
+    }
+
+    TempFolder temp_;
+    std::string installation_;
+    std::string local_;
+    COptions options_;
+    WeatherPictures pictures_;
+};
+
+TEST_F(EarthRendererTest, CloudsAreDrawnOnlyWithShowCloudsAndUnderTheNight) {
+    SaveClouds(128);
+    EarthRenderer renderer = MakeRenderer();
+    const QImage clear = Draw(renderer);
+    ExpectColourNear(clear.pixel(DayPoint), DayColour);
+    ExpectColourNear(clear.pixel(NightPoint), NightColour);
+
+    options_.ShowClouds = true;
+    const QImage cloudy = Draw(renderer);
+    ExpectColourNear(cloudy.pixel(DayPoint), qRgb(128, 128, 228));
+    ExpectColourNear(cloudy.pixel(NightPoint), NightColour);
+}
+
+TEST_F(EarthRendererTest, CloudLayerIsNotMadeWithoutShowCloudsAndItsErrorsReachTheCaller) {
+    EarthRenderer renderer = MakeRenderer();
+    EXPECT_NO_THROW(Draw(renderer));
+    options_.ShowClouds = true;
+    EXPECT_EQ(LocationOf([&] { Draw(renderer); }), "DownloadCloudsWork::GenClouds (122)");
+    // The first frame reads the day image meanwhile, and still reports the failure.
+    EarthRenderer firstFrame = MakeRenderer();
+    EXPECT_EQ(LocationOf([&] { Draw(firstFrame); }), "DownloadCloudsWork::GenClouds (122)");
+}
+
+TEST_F(EarthRendererTest, NightLayerIsMadeOnDemandWithItsMask) {
+    EarthRenderer renderer = MakeRenderer();
+    ASSERT_TRUE(renderer.NightLayer().isNull());
+    ASSERT_TRUE(renderer.NightMask().empty());
+    const QImage picture = Draw(renderer);
+    EXPECT_EQ(renderer.NightMask(), BuildNightMask(360, 180, Noon));
+    const QImage night = Graphics::LoadPicture(installation_ + "EarthNight/Night.jpg");
+    EXPECT_EQ(renderer.NightLayer(), MakeNightLayer(night, renderer.NightMask(), Noon));
+    ExpectColourNear(picture.pixel(NightPoint), NightColour);
+}
+
+TEST_F(EarthRendererTest, MaskIsRebuiltForAnotherDateOnly) {
+    EarthRenderer renderer = MakeRenderer();
+    const QImage night = Graphics::LoadPicture(installation_ + "EarthNight/Night.jpg");
+    renderer.BuildNightMask(Noon);
+    const DateTime evening = Noon + TimeSpan(TimeSpan::TicksPerHour * 7);
+    renderer.UpdateNightLayer(evening);
+    EXPECT_EQ(renderer.NightMask(), BuildNightMask(360, 180, Noon));
+    EXPECT_EQ(renderer.NightLayer(),
+              MakeNightLayer(night, BuildNightMask(360, 180, Noon), evening));
+
+    const DateTime summer = DateTime(2026, 6, 21, 3, 0, 0).WithKind(DateTime::Kind::Utc);
+    renderer.UpdateNightLayer(summer);
+    EXPECT_EQ(renderer.NightMask(), BuildNightMask(360, 180, summer));
+    EXPECT_EQ(renderer.NightLayer(), MakeNightLayer(night, renderer.NightMask(), summer));
+}
+
+TEST_F(EarthRendererTest, ReleasedNightImageIsLoadedAgainForTheNextLayer) {
+    EarthRenderer renderer = MakeRenderer();
+    renderer.UpdateNightLayer(Noon);
+    const QImage first = renderer.NightLayer();
+    renderer.ReleaseNightImage();
+    renderer.UpdateNightLayer(Noon);
+    EXPECT_EQ(renderer.NightLayer(), first);
+}
+
+TEST_F(EarthRendererTest, LogoSitsUnscaledInTheOverlayCornerAndAMissingLogoDrawsNothing) {
+    const QRect overlay(20, 10, 200, 120);
+    EarthRenderer renderer = MakeRenderer();
+    const QImage withLogo = Draw(renderer, overlay);
+    std::filesystem::remove(installation_ + "UI/CustomLogo.png");
+    EarthRenderer withoutLogoRenderer = MakeRenderer();
+    const QImage withoutLogo = Draw(withoutLogoRenderer, overlay);
+
+    const QRect logo(220 - 12, 130 - 8, 12, 8);
+    for (int y = 0; y < 180; ++y) {
+        for (int x = 0; x < 360; ++x) {
+            if (logo.contains(x, y)) {
+                ASSERT_EQ(withLogo.pixel(x, y), LogoColour) << x << "," << y;
+            } else {
+                ASSERT_EQ(withLogo.pixel(x, y), withoutLogo.pixel(x, y)) << x << "," << y;
+            }
+        }
+    }
+}
+
+TEST_F(EarthRendererTest, ComposedPictureHasTheScreenSizeAndItsWorkAreaForTheOverlay) {
+    Screen screen;
+    screen.Bounds = {100, 50, 420, 250};
+    screen.WorkArea = {100, 80, 400, 250};
+    EarthRenderer renderer = MakeRenderer();
+    const QImage picture = renderer.ComposeEarth(options_, screen, Noon);
+    ASSERT_EQ(picture.size(), QSize(320, 200));
+    EXPECT_FALSE(picture.hasAlphaChannel());
+    EXPECT_EQ(picture.pixel(299, 199), LogoColour);
+    EXPECT_EQ(picture.pixel(288, 192), LogoColour);
+    EXPECT_NE(picture.pixel(300, 199), LogoColour);
+    EXPECT_NE(picture.pixel(287, 199), LogoColour);
+
+    EarthRenderer another = MakeRenderer();
+    QImage expected(320, 200, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    QPainter painter(&expected);
+    another.DrawEarth(painter, options_, expected.rect(), QRect(0, 30, 300, 170), Noon);
+    painter.end();
+    EXPECT_EQ(picture, expected);
+}
+
+TEST_F(EarthRendererTest, DayImageIsKeptPerPathAndLoadedAgainWhenThePathChanges) {
+    EarthRenderer renderer = MakeRenderer();
+    ExpectColourNear(Draw(renderer).pixel(DayPoint), DayColour);
+
+    const QRgb red = qRgb(220, 0, 0);
+    Save(installation_ + "Earth/Day.png", 360, 180, red);
+    ExpectColourNear(Draw(renderer).pixel(DayPoint), DayColour);
+
+    Save(installation_ + "Earth/Other.png", 360, 180, red);
+    options_.Background = {"Other.png", installation_ + "Earth/Other.png"};
+    ExpectColourNear(Draw(renderer).pixel(DayPoint), red);
+}
+
+TEST_F(EarthRendererTest, KeptDayAndCloudsDrawTheSameAsDrawingThemAnew) {
+    SaveClouds(90);
+    options_.ShowClouds = true;
+    options_.Region = Regions::Default();
+    EarthRenderer renderer = MakeRenderer();
+    const QImage first = Draw(renderer);
+    EXPECT_EQ(Draw(renderer), first);
+    EXPECT_EQ(Draw(renderer), first);
+
+    // A new cloud layer or a new view is never hidden by the kept picture.
+    QImage overcast(360, 180, QImage::Format_ARGB32);
+    overcast.fill(qRgba(255, 255, 255, 255));
+    renderer.ReplaceCloudLayer(overcast);
+    EXPECT_EQ(Draw(renderer).pixel(DayPoint), qRgb(255, 255, 255));
+    options_.ShowClouds = false;
+    ExpectColourNear(Draw(renderer).pixel(DayPoint), DayColour);
+    options_.Region = *Regions::Find("Africa");
+    const QImage africa = Draw(renderer);
+    EarthRenderer fresh = MakeRenderer();
+    EXPECT_EQ(Draw(fresh), africa);
+}
+
+TEST_F(EarthRendererTest, CloudLayerIsTheSavedPictureUnchanged) {
+    QImage saved(360, 180, QImage::Format_ARGB32);
+    for (int y = 0; y < 180; ++y) {
+        for (int x = 0; x < 360; ++x) {
+            saved.setPixel(x, y, qRgba(255, 255, 255, (x + y) % 256));
+        }
+    }
+    ASSERT_TRUE(saved.save(QString::fromStdString(local_ + "Clouds.png")));
+    EarthRenderer renderer = MakeRenderer();
+    EXPECT_EQ(renderer.CloudLayer(), QImage(QString::fromStdString(local_ + "Clouds.png")));
+}
+
+TEST_F(EarthRendererTest, CloudLayerIsMadeFromTheFallbackWithoutASavedOne) {
+    const std::string fallback = installation_ + "UI/Clouds-Fallback.jpg";
+    std::filesystem::copy_file(SKYVANE_CLOUDS_FALLBACK_FILE, fallback);
+    EarthRenderer renderer = MakeRenderer();
+    const QImage& layer = renderer.CloudLayer();
+    ASSERT_FALSE(layer.isNull());
+    EXPECT_EQ(layer.size(), QSize(4096, 2048));
+    EXPECT_EQ(layer, DownloadCloudsWork::GenClouds(fallback));
+}
+
+struct OverlayCase {
+    EnumAppMode Mode;
+    bool ShowWeather;
+    bool OnWallpaper;
+    bool OnScreenSaver;
+    bool Drawn;
+};
+
+void PrintTo(const OverlayCase& overlay, std::ostream* stream) {
+    *stream << "mode " << static_cast<int>(overlay.Mode) << (overlay.ShowWeather ? " weather" : "")
+            << (overlay.OnWallpaper ? " wallpaper" : "")
+            << (overlay.OnScreenSaver ? " screen saver" : "");
+}
+
+class EarthRendererOverlayTest : public EarthRendererTest,
+                                 public ::testing::WithParamInterface<OverlayCase> {};
+
+TEST_P(EarthRendererOverlayTest, CitiesWithShowWeatherAndClocksByTheMode) {
+    CCurrentWeather weather;
+    weather.ReportDateTime = Noon - TimeSpan(TimeSpan::TicksPerHour);
+    weather.Temprature = 21.0F;
+    for (City& city : *options_.Cities) {
+        city.CurrentWeather = weather;
+    }
+    EarthRenderer renderer = MakeRenderer(GetParam().Mode);
+    const QImage plain = Draw(renderer);
+    options_.ShowWeather = GetParam().ShowWeather;
+    options_.ShowTimeZonesOnWallpaper = GetParam().OnWallpaper;
+    options_.ShowTimeZonesOnScreenSaver = GetParam().OnScreenSaver;
+    EXPECT_EQ(Draw(renderer) != plain, GetParam().Drawn);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, EarthRendererOverlayTest,
+    ::testing::Values(OverlayCase{EnumAppMode::Desktop, true, false, false, true},
+                      OverlayCase{EnumAppMode::Desktop, false, true, false, true},
+                      OverlayCase{EnumAppMode::Desktop, false, false, true, false},
+                      OverlayCase{EnumAppMode::ScreenSaver, false, true, false, false},
+                      OverlayCase{EnumAppMode::ScreenSaver, false, false, true, true},
+                      OverlayCase{EnumAppMode::Preview, false, false, true, true},
+                      OverlayCase{EnumAppMode::Configure, false, true, true, false}));
+
+}  // namespace
