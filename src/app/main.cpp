@@ -2,6 +2,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/OneShotRender.h"
 #include "app/Program.h"
 
 int main(int argc, char** argv) {
@@ -12,10 +13,7 @@ int main(int argc, char** argv) {
     const std::string& name = Program::AppDisplayName();
     if (Program::Mode() == EnumAppMode::Desktop && argc > 1 &&
         std::strcmp(argv[1], "--render") == 0) {
-        std::fprintf(stderr,
-                     "%s: the Earth renderer is not part of this build yet; nothing was written.\n",
-                     name.c_str());
-        return 1;
+        return OneShotRender::Run(argc, argv);
     }
     std::fprintf(stderr,
                  "%s: the desktop windows and the screen saver are not part of this build yet.\n",

@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/OneShotRender.h"
+#include "core/Exceptions.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+using OneShotRender::ParseArguments;
+
+std::string MessageOf(const std::vector<std::string>& arguments) {
+    try {
+        ParseArguments(arguments);
+    } catch (const ArgumentException& error) {
+        return error.Message;
+    }
+    return "no exception";
+}
+
+TEST(OneShotRenderArgumentsTest, TakesTheFileSizeAndTimeInAnyOrder) {
+    const auto request =
+        ParseArguments({"--time", "2026-06-21T12:30:05Z", "out.PNG", "--size", "800x600"});
+    EXPECT_EQ(request.File, "out.PNG");
+    EXPECT_EQ(request.Width, 800);
+    EXPECT_EQ(request.Height, 600);
+    ASSERT_TRUE(request.Time.has_value());
+    EXPECT_EQ(*request.Time, DateTime(2026, 6, 21, 12, 30, 5));
+    EXPECT_EQ(request.Time->GetKind(), DateTime::Kind::Utc);
+}
+
+TEST(OneShotRenderArgumentsTest, WithoutSizeOrTimeTheScreenAndNowDecide) {
+    const auto request = ParseArguments({"earth.jpg"});
+    EXPECT_EQ(request.Width, 0);
+    EXPECT_FALSE(request.Time.has_value());
+}
+
+TEST(OneShotRenderArgumentsTest, RefusesWhatItCannotHonour) {
+    EXPECT_NE(MessageOf({}).find("needs the file"), std::string::npos);
+    EXPECT_NE(MessageOf({"earth.gif"}).find(".png, .jpg or .bmp"), std::string::npos);
+    EXPECT_NE(MessageOf({"earth"}).find(".png, .jpg or .bmp"), std::string::npos);
+    EXPECT_NE(MessageOf({"dir.png/earth"}).find(".png, .jpg or .bmp"), std::string::npos);
+    EXPECT_NE(MessageOf({"a.png", "b.png"}).find("unexpected argument \"b.png\""),
+              std::string::npos);
+    EXPECT_NE(MessageOf({"a.png", "--verbose"}).find("unexpected"), std::string::npos);
+    EXPECT_NE(MessageOf({"a.png", "--size"}).find("needs a value"), std::string::npos);
+    for (const char* size :
+         {"800", "800x", "x600", "0x600", "800x0", "-8x6", "99999x10", "8x6x2"}) {
+        EXPECT_NE(MessageOf({"a.png", "--size", size}).find("--size"), std::string::npos) << size;
+    }
+    for (const char* time : {"2026-06-21 12:30:05Z", "2026-06-21T12:30:05", "2026-02-30T00:00:00Z",
+                             "2026-06-21T24:00:00Z", "2026-6-21T12:30:05Z", "now"}) {
+        EXPECT_NE(MessageOf({"a.png", "--time", time}).find("--time"), std::string::npos) << time;
+    }
+    EXPECT_NE(MessageOf({"a.png", "--size", "8x6", "--size", "8x6"}).find("twice"),
+              std::string::npos);
+}
+
+TEST(OneShotRenderArgumentsTest, TheFormatFollowsTheExtensionInAnyCase) {
+    EXPECT_EQ(OneShotRender::FormatOf("/tmp/x.JPEG"), "jpg");
+    EXPECT_EQ(OneShotRender::FormatOf("a.b/earth.Bmp"), "bmp");
+    EXPECT_EQ(OneShotRender::FormatOf("earth.png"), "png");
+}
+
+// The real program, started as a user would.
+struct RenderRun {
+    int ExitCode = -1;
+    std::string Errors;
+};
+
+RenderRun RunProgram(const std::string& name, const std::string& arguments) {
+    const TestSupport::TempFolder folder;
+    const std::string errors = folder.Folder() + "stderr.txt";
+    const std::string command = std::string(SKYVANE_RUNTIME_DIR) + "/" + name + " --render " +
+                                arguments + " 2>'" + errors + "'";
+    RenderRun run;
+    const int status = std::system(command.c_str());
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Errors = TestSupport::ReadWholeFile(errors);
+    return run;
+}
+
+class OneShotRenderProgramTest : public ::testing::Test {
+protected:
+    TestSupport::TempFolder output_;
+    std::string Out(const std::string& name) const { return "'" + output_.Folder() + name + "'"; }
+};
+
+TEST_F(OneShotRenderProgramTest, EachEditionWritesItsPictureInTheRequestedSizeAndFormat) {
+    for (const std::string name : {"terravue", "nimbara", "meridio"}) {
+        for (const std::string extension : {"png", "jpg", "bmp"}) {
+            const std::string file = output_.Folder() + name + "." + extension;
+            const RenderRun run =
+                RunProgram(name, "'" + file + "' --size 320x200 --time 2026-06-21T12:00:00Z");
+            ASSERT_EQ(run.ExitCode, 0) << name << " " << extension << ": " << run.Errors;
+            QImage picture;
+            ASSERT_TRUE(picture.load(QString::fromStdString(file))) << file;
+            EXPECT_EQ(picture.size(), QSize(320, 200)) << file;
+        }
+    }
+}
+
+TEST_F(OneShotRenderProgramTest, WithoutADisplayTheDefaultSizeIsFullHd) {
+    const std::string file = output_.Folder() + "earth.png";
+    const RenderRun run = RunProgram("terravue", "'" + file + "' --time 2026-06-21T12:00:00Z");
+    ASSERT_EQ(run.ExitCode, 0) << run.Errors;
+    QImage picture;
+    ASSERT_TRUE(picture.load(QString::fromStdString(file)));
+    EXPECT_EQ(picture.size(), QSize(1920, 1080));
+}
+
+TEST_F(OneShotRenderProgramTest, TheTimeDecidesWhereItIsNight) {
+    // At 12:00 UTC the sun stands over Africa and it is night in Australia;
+    // twelve hours later it is the other way round.
+    const std::string noon = output_.Folder() + "noon.png";
+    const std::string midnight = output_.Folder() + "midnight.png";
+    ASSERT_EQ(RunProgram("terravue", "'" + noon + "' --size 620x340 --time 2026-06-21T12:00:00Z")
+                  .ExitCode,
+              0);
+    ASSERT_EQ(
+        RunProgram("terravue", "'" + midnight + "' --size 620x340 --time 2026-06-22T00:00:00Z")
+            .ExitCode,
+        0);
+    QImage atNoon(QString::fromStdString(noon));
+    QImage atMidnight(QString::fromStdString(midnight));
+    // The default view spans longitudes -145..165 and latitudes 90..-80 over 620 x 340
+    // pixels: 2 pixels per degree. Land shows day and night best: the Sahara
+    // (20 E, 20 N) and central Australia (135 E, 25 S), 9 hours apart.
+    const auto brightness = [](const QImage& image, double longitude, double latitude) {
+        const int x = static_cast<int>((longitude + 145) * 2);
+        const int y = static_cast<int>((90 - latitude) * 2);
+        long sum = 0;
+        for (int dy = -10; dy <= 10; ++dy) {
+            for (int dx = -10; dx <= 10; ++dx) {
+                const QRgb pixel = image.pixel(x + dx, y + dy);
+                sum += qRed(pixel) + qGreen(pixel) + qBlue(pixel);
+            }
+        }
+        return sum;
+    };
+    EXPECT_GT(brightness(atNoon, 20, 20), 2 * brightness(atMidnight, 20, 20));
+    EXPECT_GT(brightness(atMidnight, 135, -25), 2 * brightness(atNoon, 135, -25));
+}
+
+TEST_F(OneShotRenderProgramTest, AFailedRenderReportsOnStderrAndLeavesTheFileAlone) {
+    const std::string file = output_.Folder() + "keep.png";
+    TestSupport::WriteWholeFile(file, "old picture");
+    const RenderRun bad = RunProgram("terravue", "'" + file + "' --size 0x0");
+    EXPECT_EQ(bad.ExitCode, 1);
+    EXPECT_NE(bad.Errors.find("Terravue --render: --size"), std::string::npos) << bad.Errors;
+    const RenderRun unwritable =
+        RunProgram("nimbara", "'" + output_.Folder() + "missing/folder/x.png' --size 64x32");
+    EXPECT_EQ(unwritable.ExitCode, 1);
+    EXPECT_NE(unwritable.Errors.find("Nimbara --render: cannot write"), std::string::npos)
+        << unwritable.Errors;
+    EXPECT_EQ(TestSupport::ReadWholeFile(file), "old picture");
+}
+
+}  // namespace
