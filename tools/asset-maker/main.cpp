@@ -9,6 +9,7 @@
 
 #include "Backdrops.h"
 #include "Images.h"
+#include "ToolCommands.h"
 #include "ToolFailure.h"
 #include "WeatherIcons.h"
 #include "WeatherScenes.h"
@@ -126,32 +127,15 @@ constexpr Command Commands[] = {
      "every weather background as JPEG under \"Weather Backgrounds/\"", 1, RunBackgrounds},
 };
 
-void PrintUsage() {
-    std::fprintf(stderr, "usage: skyvane-asset-maker COMMAND [ARGUMENTS]\n\ncommands:\n");
-    for (const Command& command : Commands) {
-        std::fprintf(stderr, "  %s %s\n      %s\n", command.Name, command.Synopsis,
-                     command.Description);
-    }
-}
-
-const Command* FindCommand(const char* name) {
-    for (const Command& command : Commands) {
-        if (std::strcmp(command.Name, name) == 0) {
-            return &command;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const Command* command = argc >= 2 ? FindCommand(argv[1]) : nullptr;
+    const Command* command = argc >= 2 ? ToolCommands::Find(Commands, argv[1]) : nullptr;
     if (command == nullptr) {
         if (argc >= 2) {
             std::fprintf(stderr, "skyvane-asset-maker: unknown command \"%s\"\n", argv[1]);
         }
-        PrintUsage();
+        ToolCommands::PrintUsage("skyvane-asset-maker", Commands);
         return ExitBadArguments;
     }
     Arguments arguments;

@@ -5,6 +5,7 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "ToolCommands.h"
 #include "core/Exceptions.h"
 
 namespace {
@@ -28,32 +29,15 @@ constexpr Command Commands[] = {
      RunZoneTime},
 };
 
-void PrintUsage() {
-    std::fprintf(stderr, "usage: skyvane-inspect COMMAND [ARGUMENTS]\n\ncommands:\n");
-    for (const Command& command : Commands) {
-        std::fprintf(stderr, "  %s%s%s\n      %s\n", command.Name, *command.Synopsis ? " " : "",
-                     command.Synopsis, command.Description);
-    }
-}
-
-const Command* FindCommand(const char* name) {
-    for (const Command& command : Commands) {
-        if (std::strcmp(command.Name, name) == 0) {
-            return &command;
-        }
-    }
-    return nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    const Command* command = argc >= 2 ? FindCommand(argv[1]) : nullptr;
+    const Command* command = argc >= 2 ? ToolCommands::Find(Commands, argv[1]) : nullptr;
     if (command == nullptr) {
         if (argc >= 2) {
             std::fprintf(stderr, "skyvane-inspect: unknown command \"%s\"\n", argv[1]);
         }
-        PrintUsage();
+        ToolCommands::PrintUsage("skyvane-inspect", Commands);
         return ExitBadArguments;
     }
     const std::vector<std::string> arguments(argv + 2, argv + argc);
