@@ -101,10 +101,38 @@ double HourAngle(double latitude, double declination, double cosZenith) {
 
 // Minutes after 0 h UTC of the day of julianDay.
 double SolarNoon(double julianDay, double longitudeWest) {
+    // A picture's night mask asks for the same date and longitude for every row
+    // and level; the functions are pure, so the last answer serves unchanged.
+    thread_local double lastDay = std::nan("");
+    thread_local double lastLongitude = std::nan("");
+    thread_local double lastNoon = 0.0;
+    if (julianDay == lastDay && longitudeWest == lastLongitude) {
+        return lastNoon;
+    }
     const double tnoon = JulianCenturies(julianDay + longitudeWest / 360.0);
     const double noon1 = 720.0 + 4.0 * longitudeWest - EquationOfTime(tnoon);
     const double t2 = JulianCenturies(julianDay - 0.5 + noon1 / MinutesPerDay);
-    return 720.0 + 4.0 * longitudeWest - EquationOfTime(t2);
+    lastNoon = 720.0 + 4.0 * longitudeWest - EquationOfTime(t2);
+    lastDay = julianDay;
+    lastLongitude = longitudeWest;
+    return lastNoon;
+}
+
+struct SunAt {
+    double Declination;
+    double EquationOfTime;
+};
+
+// The sun at solar noon is the same for every latitude and zenith of a date, so
+// the last one is kept as SolarNoon keeps its answer.
+SunAt SunAtNoon(double t) {
+    thread_local double lastT = std::nan("");
+    thread_local SunAt last{};
+    if (t != lastT) {
+        last = {Declination(t), EquationOfTime(t)};
+        lastT = t;
+    }
+    return last;
 }
 
 enum class Crossing { Rise, Set };
@@ -113,11 +141,11 @@ enum class Crossing { Rise, Set };
 double CrossingTime(Crossing crossing, double julianDay, double latitude, double longitudeWest,
                     double cosZenith, double noon) {
     const double sign = crossing == Crossing::Rise ? -1.0 : 1.0;
-    const double tn = JulianCenturies(julianDay + noon / MinutesPerDay);
+    const SunAt atNoon = SunAtNoon(JulianCenturies(julianDay + noon / MinutesPerDay));
     const double first =
         720.0 +
-        4.0 * (longitudeWest + sign * Degrees(HourAngle(latitude, Declination(tn), cosZenith))) -
-        EquationOfTime(tn);
+        4.0 * (longitudeWest + sign * Degrees(HourAngle(latitude, atNoon.Declination, cosZenith))) -
+        atNoon.EquationOfTime;
     // The second pass takes the sun's position at the first estimate.
     const double t1 = JulianCenturies(julianDay + first / MinutesPerDay);
     return 720.0 +
