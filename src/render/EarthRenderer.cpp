@@ -61,6 +61,14 @@ void EarthRenderer::EnsureNightImage() {
     }
 }
 
+// The mask belongs to a date and a picture size; another of either needs a new one.
+void EarthRenderer::EnsureNightMask(const DateTime& utcNow) {
+    EnsureNightImage();
+    if (mask_.empty() || maskDate_ != utcNow.Date() || maskSize_ != night_.size()) {
+        BuildNightMask(utcNow);
+    }
+}
+
 void EarthRenderer::BuildNightMask(const DateTime& utcNow) {
     EnsureNightImage();
     // The old mask goes first: the two would otherwise be held at once.
@@ -73,10 +81,7 @@ void EarthRenderer::BuildNightMask(const DateTime& utcNow) {
 // Runs at the thread's own priority: on Linux an unprivileged thread that lowers
 // its priority cannot raise it again.
 void EarthRenderer::UpdateNightLayer(const DateTime& utcNow) {
-    EnsureNightImage();
-    if (mask_.empty() || maskDate_ != utcNow.Date() || maskSize_ != night_.size()) {
-        BuildNightMask(utcNow);
-    }
+    EnsureNightMask(utcNow);
     nightLayer_ = MakeNightLayer(night_, mask_, utcNow, std::move(nightLayer_));
 }
 
@@ -172,10 +177,7 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
         cloudLayer_ = QImage();
     }
     if (nightLayer_.isNull()) {
-        EnsureNightImage();
-        if (mask_.empty() || maskDate_ != utcNow.Date() || maskSize_ != night_.size()) {
-            BuildNightMask(utcNow);
-        }
+        EnsureNightMask(utcNow);
         nightLayer_ = MakeNightLayerInPlace(std::move(night_), mask_, utcNow);
         ReleaseNightImage();
     }

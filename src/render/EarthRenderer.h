@@ -76,6 +76,7 @@ private:
 
     const QImage& DayImage(const COptions& options);
     void EnsureNightImage();
+    void EnsureNightMask(const DateTime& utcNow);
     bool ShowsTimeZones(const COptions& options) const;
     void DrawDayAndClouds(QPainter& painter, const COptions& options, const QRect& target);
     void DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
