@@ -51,52 +51,57 @@ double Eccentricity(double t) {
     return 0.016708634 - t * (0.000042037 + 0.0000001267 * t);
 }
 
-double EquationOfCentre(double t) {
-    const double m = Radians(MeanAnomaly(t));
-    return std::sin(m) * (1.914602 - t * (0.004817 + 0.000014 * t)) +
-           std::sin(2.0 * m) * (0.019993 - 0.000101 * t) + std::sin(3.0 * m) * 0.000289;
-}
-
 double Omega(double t) {
     return 125.04 - 1934.136 * t;
-}
-
-double ApparentLongitude(double t) {
-    const double trueLongitude = GeometricMeanLongitude(t) + EquationOfCentre(t);
-    return trueLongitude - 0.00569 - 0.00478 * std::sin(Radians(Omega(t)));
 }
 
 double MeanObliquity(double t) {
     return 23.0 + (26.0 + (21.448 - t * (46.815 + t * (0.00059 - 0.001813 * t))) / 60.0) / 60.0;
 }
 
-double CorrectedObliquity(double t) {
-    return MeanObliquity(t) + 0.00256 * std::cos(Radians(Omega(t)));
-}
+struct SunAt {
+    double Declination;
+    double EquationOfTime;
+};
 
-double Declination(double t) {
-    return Degrees(std::asin(std::sin(Radians(CorrectedObliquity(t))) *
-                             std::sin(Radians(ApparentLongitude(t)))));
-}
-
-// Minutes by which true solar time runs ahead of mean solar time.
-double EquationOfTime(double t) {
-    const double y = std::pow(std::tan(Radians(CorrectedObliquity(t)) / 2.0), 2.0);
-    const double l0 = Radians(GeometricMeanLongitude(t));
-    const double e = Eccentricity(t);
+// Declination and equation of time share most of their terms; each is computed
+// once, by the very expressions the two would use on their own.
+SunAt SunPosition(double t) {
+    const double omega = Radians(Omega(t));
+    const double obliquity = MeanObliquity(t) + 0.00256 * std::cos(omega);
+    const double meanLongitude = GeometricMeanLongitude(t);
     const double m = Radians(MeanAnomaly(t));
-    const double value = y * std::sin(2.0 * l0) - 2.0 * e * std::sin(m) +
-                         4.0 * e * y * std::sin(m) * std::cos(2.0 * l0) -
-                         0.5 * y * y * std::sin(4.0 * l0) - 1.25 * e * e * std::sin(2.0 * m);
-    return 4.0 * Degrees(value);
+    const double sinM = std::sin(m);
+    const double sin2M = std::sin(2.0 * m);
+    const double centre = sinM * (1.914602 - t * (0.004817 + 0.000014 * t)) +
+                          sin2M * (0.019993 - 0.000101 * t) + std::sin(3.0 * m) * 0.000289;
+    const double apparentLongitude = meanLongitude + centre - 0.00569 - 0.00478 * std::sin(omega);
+    const double declination =
+        Degrees(std::asin(std::sin(Radians(obliquity)) * std::sin(Radians(apparentLongitude))));
+
+    const double y = std::pow(std::tan(Radians(obliquity) / 2.0), 2.0);
+    const double l0 = Radians(meanLongitude);
+    const double e = Eccentricity(t);
+    const double value = y * std::sin(2.0 * l0) - 2.0 * e * sinM +
+                         4.0 * e * y * sinM * std::cos(2.0 * l0) -
+                         0.5 * y * y * std::sin(4.0 * l0) - 1.25 * e * e * sin2M;
+    // Minutes by which true solar time runs ahead of mean solar time.
+    return {declination, 4.0 * Degrees(value)};
+}
+
+struct AngleTerms {
+    double Cos;
+    double Tan;
+};
+
+AngleTerms TermsOf(double degrees) {
+    const double radians = Radians(degrees);
+    return {std::cos(radians), std::tan(radians)};
 }
 
 // Not a number when the sun stays on one side of the zenith circle all day.
-double HourAngle(double latitude, double declination, double cosZenith) {
-    const double phi = Radians(latitude);
-    const double delta = Radians(declination);
-    return std::acos(cosZenith / (std::cos(phi) * std::cos(delta)) -
-                     std::tan(phi) * std::tan(delta));
+double HourAngle(const AngleTerms& latitude, const AngleTerms& declination, double cosZenith) {
+    return std::acos(cosZenith / (latitude.Cos * declination.Cos) - latitude.Tan * declination.Tan);
 }
 
 // Minutes after 0 h UTC of the day of julianDay.
@@ -110,47 +115,40 @@ double SolarNoon(double julianDay, double longitudeWest) {
         return lastNoon;
     }
     const double tnoon = JulianCenturies(julianDay + longitudeWest / 360.0);
-    const double noon1 = 720.0 + 4.0 * longitudeWest - EquationOfTime(tnoon);
+    const double noon1 = 720.0 + 4.0 * longitudeWest - SunPosition(tnoon).EquationOfTime;
     const double t2 = JulianCenturies(julianDay - 0.5 + noon1 / MinutesPerDay);
-    lastNoon = 720.0 + 4.0 * longitudeWest - EquationOfTime(t2);
+    lastNoon = 720.0 + 4.0 * longitudeWest - SunPosition(t2).EquationOfTime;
     lastDay = julianDay;
     lastLongitude = longitudeWest;
     return lastNoon;
 }
 
-struct SunAt {
-    double Declination;
-    double EquationOfTime;
+struct SunAtNoonTerms {
+    SunAt Sun;
+    AngleTerms Declination;
 };
 
 // The sun at solar noon is the same for every latitude and zenith of a date, so
 // the last one is kept as SolarNoon keeps its answer.
-SunAt SunAtNoon(double t) {
+const SunAtNoonTerms& SunAtNoon(double t) {
     thread_local double lastT = std::nan("");
-    thread_local SunAt last{};
+    thread_local SunAtNoonTerms last{};
     if (t != lastT) {
-        last = {Declination(t), EquationOfTime(t)};
+        const SunAt sun = SunPosition(t);
+        last = {sun, TermsOf(sun.Declination)};
         lastT = t;
     }
     return last;
 }
 
-enum class Crossing { Rise, Set };
-
-// Minutes after 0 h UTC of the day of julianDay; may lie outside that day.
-double CrossingTime(Crossing crossing, double julianDay, double latitude, double longitudeWest,
-                    double cosZenith, double noon) {
-    const double sign = crossing == Crossing::Rise ? -1.0 : 1.0;
-    const SunAt atNoon = SunAtNoon(JulianCenturies(julianDay + noon / MinutesPerDay));
-    const double first =
-        720.0 +
-        4.0 * (longitudeWest + sign * Degrees(HourAngle(latitude, atNoon.Declination, cosZenith))) -
-        atNoon.EquationOfTime;
-    // The second pass takes the sun's position at the first estimate.
-    const double t1 = JulianCenturies(julianDay + first / MinutesPerDay);
-    return 720.0 +
-           4.0 * (longitudeWest + sign * Degrees(HourAngle(latitude, Declination(t1), cosZenith))) -
-           EquationOfTime(t1);
+// Minutes after 0 h UTC of the day; may lie outside that day. The second pass
+// takes the sun's position at the first estimate.
+double CrossingTime(double sign, double julianDay, const AngleTerms& latitude, double longitudeWest,
+                    double cosZenith, double noonHourAngle, double noonEquationOfTime) {
+    const double first = 720.0 + 4.0 * (longitudeWest + sign * noonHourAngle) - noonEquationOfTime;
+    const SunAt atFirst = SunPosition(JulianCenturies(julianDay + first / MinutesPerDay));
+    const double hourAngle = Degrees(HourAngle(latitude, TermsOf(atFirst.Declination), cosZenith));
+    return 720.0 + 4.0 * (longitudeWest + sign * hourAngle) - atFirst.EquationOfTime;
 }
 
 // The rise and set around the solar noon of one day, in minutes after 0 h UTC of that day.
@@ -164,8 +162,14 @@ struct SolarDay {
 
 SolarDay CrossingsOfDay(double julianDay, double latitude, double longitudeWest, double cosZenith) {
     const double noon = SolarNoon(julianDay, longitudeWest);
-    return {CrossingTime(Crossing::Rise, julianDay, latitude, longitudeWest, cosZenith, noon),
-            CrossingTime(Crossing::Set, julianDay, latitude, longitudeWest, cosZenith, noon)};
+    const SunAtNoonTerms& atNoon = SunAtNoon(JulianCenturies(julianDay + noon / MinutesPerDay));
+    const AngleTerms latitudeTerms = TermsOf(latitude);
+    const double noonHourAngle = Degrees(HourAngle(latitudeTerms, atNoon.Declination, cosZenith));
+    const double equationOfTime = atNoon.Sun.EquationOfTime;
+    return {CrossingTime(-1.0, julianDay, latitudeTerms, longitudeWest, cosZenith, noonHourAngle,
+                         equationOfTime),
+            CrossingTime(1.0, julianDay, latitudeTerms, longitudeWest, cosZenith, noonHourAngle,
+                         equationOfTime)};
 }
 
 double NormaliseMinutes(double minutes) {
