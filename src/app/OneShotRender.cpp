@@ -101,20 +101,42 @@ std::vector<Screen> TargetScreens(const Request& request, bool wholeDisplay) {
     return {primary};
 }
 
+// The map shows a city's icon only for weather of the last 48 hours; without
+// any, the icons need not be read at all.
+bool HasRecentWeather(const COptions& options, const DateTime& utcNow) {
+    auto recent = [&](const City& city) {
+        return city.CurrentWeather.ReportDateTime.IsWithin48Hours(utcNow);
+    };
+    if (options.HomeCity && recent(*options.HomeCity)) {
+        return true;
+    }
+    return options.Cities && std::any_of(options.Cities->begin(), options.Cities->end(), recent);
+}
+
 QImage Compose(const Request& request, const DateTime& utcNow) {
+    WeatherPictures pictures(Program::PathInstallation());
+    EarthRenderer renderer({Program::PathInstallation(), Program::PathLocalUserAppData()},
+                           EnumAppMode::Desktop, pictures);
+    renderer.SetSinglePicture(true);
+    // The night mask needs nothing of the options: it is made while they load.
+    if (Program::Kind() != EnumAppKind::Weather) {
+        renderer.PrepareNightMask(utcNow);
+    }
     COptions options(Program::Kind(),
                      OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
                                   Program::PathCities(), Program::PathEarthFolder()});
     options.Load();
 
-    WeatherPictures pictures(Program::PathInstallation());
-    pictures.Load();
     if (Program::Kind() == EnumAppKind::Weather) {
+        pictures.Load();
         return ComposeWeatherPicture(options, pictures, TargetScreens(request, true), utcNow);
     }
-    EarthRenderer renderer({Program::PathInstallation(), Program::PathLocalUserAppData()},
-                           EnumAppMode::Desktop, pictures);
-    renderer.SetSinglePicture(true);
+    if (options.ShowWeather && HasRecentWeather(options, utcNow)) {
+        pictures.Load();
+    }
+    if (options.ShowClouds) {
+        renderer.PrepareCloudLayer();
+    }
     renderer.LoadStartupPictures();
     return renderer.ComposeEarth(options, TargetScreens(request, false).front(), utcNow);
 }

@@ -1,5 +1,6 @@
 #include "render/EarthRenderer.h"
 
+#include <QImageReader>
 #include <QPoint>
 #include <QTransform>
 #include <cmath>
@@ -19,6 +20,21 @@ constexpr const char* NightFile = "EarthNight/Night.jpg";
 constexpr const char* LogoFile = "UI/CustomLogo.png";
 constexpr const char* CloudsFallbackFile = "UI/Clouds-Fallback.jpg";
 constexpr const char* SavedCloudsFile = "Clouds.png";
+
+// "Clouds.png" of the user's data folder, else the layer made from the shipped clouds.
+QImage LoadCloudLayer(const RenderFolders& folders) {
+    QImage layer;
+    const std::string saved = folders.LocalUserAppData + SavedCloudsFile;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(saved, error)) {
+        layer = Graphics::LoadPicture(saved);
+    }
+    // A saved layer that no longer reads is no better than none.
+    if (layer.isNull()) {
+        layer = DownloadCloudsWork::GenClouds(folders.Installation + CloudsFallbackFile);
+    }
+    return layer;
+}
 
 QImage LoadDayImage(const std::string& path) {
     return path.empty() ? QImage() : Graphics::LoadPicture(path);
@@ -87,17 +103,35 @@ void EarthRenderer::UpdateNightLayer(const DateTime& utcNow) {
 
 const QImage& EarthRenderer::CloudLayer() {
     if (cloudLayer_.isNull()) {
-        const std::string saved = folders_.LocalUserAppData + SavedCloudsFile;
-        std::error_code error;
-        if (std::filesystem::is_regular_file(saved, error)) {
-            cloudLayer_ = Graphics::LoadPicture(saved);
-        }
-        // A saved layer that no longer reads is no better than none.
-        if (cloudLayer_.isNull()) {
-            cloudLayer_ = DownloadCloudsWork::GenClouds(folders_.Installation + CloudsFallbackFile);
-        }
+        cloudLayer_ = LoadCloudLayer(folders_);
     }
     return cloudLayer_;
+}
+
+void EarthRenderer::PrepareNightMask(const DateTime& utcNow) {
+    // The mask needs only the picture's size, which its header gives; the pixels
+    // are read when the layer is made, after the day image has been let go.
+    try {
+        preparedMask_ =
+            std::async(std::launch::async, [path = folders_.Installation + NightFile, utcNow] {
+                const QSize size = QImageReader(QString::fromStdString(path)).size();
+                PreparedMask prepared{{}, size};
+                if (size.isValid()) {
+                    prepared.Mask = ::BuildNightMask(size.width(), size.height(), utcNow);
+                }
+                return prepared;
+            });
+    } catch (const std::system_error&) {
+        // Made in turn instead.
+    }
+}
+
+void EarthRenderer::PrepareCloudLayer() {
+    try {
+        preparedClouds_ = std::async(std::launch::async, LoadCloudLayer, folders_);
+    } catch (const std::system_error&) {
+        // Made in turn instead.
+    }
 }
 
 void EarthRenderer::ReplaceCloudLayer(QImage layer) {
@@ -173,8 +207,17 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
     day_ = QImage();
     dayPath_.clear();
     if (options.ShowClouds) {
+        if (preparedClouds_.valid()) {
+            cloudLayer_ = preparedClouds_.get();
+        }
         DrawRegion(painter, CloudLayer(), options.Region, target);
         cloudLayer_ = QImage();
+    }
+    if (preparedMask_.valid()) {
+        PreparedMask prepared = preparedMask_.get();
+        mask_ = std::move(prepared.Mask);
+        maskDate_ = utcNow.Date();
+        maskSize_ = prepared.Size;
     }
     if (nightLayer_.isNull()) {
         EnsureNightMask(utcNow);

@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <cstdint>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ public:
     // soon as it is drawn and the night layer is made in the night image's own
     // pixels, so that besides the result at most one full-size picture is held.
     void SetSinglePicture(bool single) { single_ = single; }
+    // For a single picture: the night mask for the instant's date, and with clouds
+    // the cloud layer, are made on helper threads from here on, while the caller
+    // reads its options and the day image is drawn. Without threads to spare they
+    // are made when their turn comes.
+    void PrepareNightMask(const DateTime& utcNow);
+    void PrepareCloudLayer();
 
     // For the UTC date of the instant; a failure leaves a mask of daylight everywhere.
     void BuildNightMask(const DateTime& utcNow);
@@ -102,4 +109,10 @@ private:
     BaseKey baseKey_;
     QImage base_;
     bool single_ = false;
+    struct PreparedMask {
+        std::vector<std::uint8_t> Mask;
+        QSize Size;
+    };
+    std::future<PreparedMask> preparedMask_;
+    std::future<QImage> preparedClouds_;
 };
