@@ -21,6 +21,13 @@ int main(int argc, char** argv) {
     setenv("SKYVANE_USER_REGISTRY", (folder + "user.reg").c_str(), 1);
     setenv("SKYVANE_MACHINE_REGISTRY", (folder + "machine.reg").c_str(), 1);
     setenv("SKYVANE_SYSTEM_DIR", (folder + "system/").c_str(), 1);
+    // Tests talk to their own servers on loopback: neither a proxy nor a service
+    // address of the developer's environment may redirect them.
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY", "SKYVANE_METAR_URL",
+                             "SKYVANE_FORECAST_URL", "SKYVANE_SITE_ROOT"}) {
+        unsetenv(name);
+    }
 #ifdef SKYVANE_TEST_GUI
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const QGuiApplication application(argc, argv);
