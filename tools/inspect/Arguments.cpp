@@ -78,3 +78,21 @@ std::string FormatUtcTime(const DateTime& moment) {
                   moment.Month(), moment.Day(), moment.Hour(), moment.Minute(), moment.Second());
     return text;
 }
+
+std::string JsonString(const std::string& text) {
+    std::string json = "\"";
+    for (const char character : text) {
+        const auto code = static_cast<unsigned char>(character);
+        if (character == '"' || character == '\\') {
+            json += '\\';
+            json += character;
+        } else if (code < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
+            json += escaped;
+        } else {
+            json += character;
+        }
+    }
+    return json + "\"";
+}

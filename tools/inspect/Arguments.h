@@ -25,3 +25,6 @@ DateTime ParseUtcTime(const std::string& text);
 
 // 2026-06-21T12:42:07Z, truncated to whole seconds.
 std::string FormatUtcTime(const DateTime& moment);
+
+// The text as a JSON string, quotes included; control characters as \u escapes.
+std::string JsonString(const std::string& text);

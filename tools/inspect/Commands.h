@@ -16,3 +16,5 @@ struct Command {
 int RunSun(const std::vector<std::string>& arguments);
 int RunZones(const std::vector<std::string>& arguments);
 int RunZoneTime(const std::vector<std::string>& arguments);
+int RunMetar(const std::vector<std::string>& arguments);
+int RunDwml(const std::vector<std::string>& arguments);

@@ -9,24 +9,6 @@
 
 namespace {
 
-std::string JsonString(const std::string& text) {
-    std::string json = "\"";
-    for (const char character : text) {
-        const auto code = static_cast<unsigned char>(character);
-        if (character == '"' || character == '\\') {
-            json += '\\';
-            json += character;
-        } else if (code < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", code);
-            json += escaped;
-        } else {
-            json += character;
-        }
-    }
-    return json + "\"";
-}
-
 // The eight fields of a SYSTEMTIME in their order: year, month, day of week,
 // day, hour, minute, second, milliseconds.
 std::string RuleText(const SystemTime& rule) {

@@ -27,6 +27,14 @@ constexpr Command Commands[] = {
      "the local-time text of the time zone with that id at the UTC instant, with the date, "
      "the day of the week and the 24-hour clock as asked",
      RunZoneTime},
+    {"metar", "FILE [--now YYYY-MM-DDTHH:MM:SSZ] [--station CODE]",
+     "the time, weather code, temperature and dew point of a station file as one JSON line; "
+     "the station defaults to the file name and the clock to now",
+     RunMetar},
+    {"dwml", "FILE",
+     "the periods of a 12-hourly forecast document as JSON lines: start, end, summary, weather "
+     "code and the day's minimum and maximum in Celsius",
+     RunDwml},
 };
 
 }  // namespace

@@ -1,0 +1,75 @@
+# Runs skyvane-inspect metar and dwml (path in INSPECT) on the weather fixtures
+# (folder in DATA) and checks their JSON lines and exit codes.
+
+include(${CMAKE_CURRENT_LIST_DIR}/InspectTestSupport.cmake)
+
+function(expect_output expected_code expected_out)
+    run_inspect(${ARGN})
+    if(NOT code EQUAL expected_code OR NOT out STREQUAL expected_out)
+        fail("'${ARGN}' gave ${code} '${out}' (${err}), expected ${expected_code} '${expected_out}'")
+    endif()
+endfunction()
+
+function(expect_bad_arguments)
+    run_inspect(${ARGN})
+    if(NOT code EQUAL 2 OR NOT out STREQUAL "")
+        fail("'${ARGN}' exited with '${code}' and wrote '${out}', expected 2 and nothing")
+    endif()
+    if(NOT err MATCHES "^skyvane-inspect (metar|dwml): [^\n]+\n$")
+        fail("'${ARGN}' did not explain itself on one line: ${err}")
+    endif()
+endfunction()
+
+expect_output(0 "{\"time\": \"2013-03-27T18:51:00\", \"code\": \"PartlyCloudy\", \"code_value\": 4, \"temperature\": 18, \"dew_point\": 9}\n"
+    metar ${DATA}/KLAX.TXT --now 2013-03-28T00:00:00Z)
+# Without a header the day of the time group needs the clock.
+expect_output(1 "{\"error\": \"Nullable<class DateTime>::Value (20)\"}\n"
+    metar ${DATA}/KLAX-no-time.TXT --now 2013-03-28T00:00:00Z)
+expect_output(1 "{\"error\": \"UtilFile::ReadFileAscii (12)\"}\n"
+    metar ${DATA}/no-such-station.TXT)
+
+run_inspect(dwml ${DATA}/dwml-7day.xml)
+string(REGEX REPLACE "\n$" "" trimmed "${out}")
+string(REPLACE "\n" ";" lines "${trimmed}")
+list(LENGTH lines count)
+if(NOT code EQUAL 0 OR NOT count EQUAL 14)
+    fail("dwml of the seven-day document gave ${code} and ${count} lines: ${out} ${err}")
+endif()
+list(GET lines 0 first)
+if(NOT first STREQUAL "{\"start\": \"2013-08-12T06:00:00\", \"end\": \"2013-08-12T18:00:00\", \"summary\": \"Chance Thunderstorms\", \"code\": \"Thunderstorms\", \"code_value\": 17, \"min\": 20.56, \"max\": 30.0}")
+    fail("first period: ${first}")
+endif()
+foreach(line IN LISTS lines)
+    string(JSON members ERROR_VARIABLE json_error LENGTH "${line}")
+    if(json_error OR NOT members EQUAL 7)
+        fail("not a JSON object of seven members: ${line} ${json_error}")
+    endif()
+endforeach()
+
+run_inspect(dwml ${DATA}/dwml-night-start.xml)
+string(REGEX MATCH "\"summary\": \"\", \"code\": null, \"code_value\": null, \"min\": 5.0, \"max\": null}" middle "${out}")
+if(NOT code EQUAL 0 OR middle STREQUAL "")
+    fail("an empty middle period should print nulls: ${out}")
+endif()
+if(NOT out MATCHES "\"summary\": \"Rain & Wind\"")
+    fail("the summary text is not printed as read: ${out}")
+endif()
+
+expect_output(1 "{\"error\": \"NoaaDwml::Parse12HourlyForecast (205)\"}\n"
+    dwml ${DATA}/dwml-different-layouts.xml)
+expect_output(1 "{\"error\": \"Util::ParseDigits (536)\"}\n"
+    dwml ${DATA}/dwml-bad-period-time.xml)
+expect_output(1 "{\"error\": \"NoaaDwml::Parse12HourlyForecast (162)\"}\n"
+    dwml ${DATA}/KLAX.TXT)
+
+expect_bad_arguments(metar)
+expect_bad_arguments(metar ${DATA}/KLAX.TXT extra)
+expect_bad_arguments(metar ${DATA}/KLAX.TXT --now)
+expect_bad_arguments(metar ${DATA}/KLAX.TXT --now 2013-03-28)
+expect_bad_arguments(metar ${DATA}/KLAX.TXT --later)
+expect_bad_arguments(dwml)
+expect_bad_arguments(dwml ${DATA}/dwml-7day.xml extra)
+
+if(failures GREATER 0)
+    message(FATAL_ERROR "${failures} check(s) failed")
+endif()

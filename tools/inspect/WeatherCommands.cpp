@@ -1,0 +1,157 @@
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "Arguments.h"
+#include "Commands.h"
+#include "core/Exceptions.h"
+#include "core/UtilFile.h"
+#include "weather/Dwml.h"
+#include "weather/Metar.h"
+
+namespace {
+
+constexpr int ExitFailure = 1;
+
+// The enumerator names, index = code.
+constexpr const char* CodeNames[WeatherCodeCount] = {
+    "Clear", "Fair",        "Fog",   "Haze",          "PartlyCloudy", "MostlyCloudy", "Cloudy",
+    "Cold",  "Hot",         "Windy", "RainShowers",   "SnowShowers",  "HailShowers",  "Rain",
+    "Snow",  "RainAndSnow", "Hail",  "Thunderstorms", "Tornado"};
+
+std::string JsonTime(const DateTime& moment) {
+    char text[32];
+    std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", moment.Year(),
+                  moment.Month(), moment.Day(), moment.Hour(), moment.Minute(), moment.Second());
+    return text;
+}
+
+std::string JsonCode(const Nullable<EnumWeatherCode>& code) {
+    const int value = code.HasValue() ? static_cast<int>(code.Value()) : -1;
+    if (value < 0 || value >= WeatherCodeCount) {
+        return "\"code\": null, \"code_value\": null";
+    }
+    return "\"code\": \"" + std::string(CodeNames[value]) +
+           "\", \"code_value\": " + std::to_string(value);
+}
+
+// Whole degrees as integers (a station reports whole degrees), others as the
+// shortest text that reads back the same float.
+std::string JsonDegrees(const Nullable<float>& degrees) {
+    if (!degrees.HasValue()) {
+        return "null";
+    }
+    const float value = degrees.Value() == 0.0F ? 0.0F : degrees.Value();
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// Forecast temperatures are conversions from Fahrenheit: two decimals, and
+// always written as decimals (30.0, 20.56).
+std::string JsonForecastDegrees(const Nullable<float>& degrees) {
+    if (!degrees.HasValue()) {
+        return "null";
+    }
+    double value = std::round(static_cast<double>(degrees.Value()) * 100.0) / 100.0;
+    value = value == 0.0 ? 0.0 : value;
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    std::string written(text, result.ptr);
+    if (written.find_first_of(".en") == std::string::npos) {
+        written += ".0";
+    }
+    return written;
+}
+
+int PrintError(const std::string& what) {
+    std::printf("{\"error\": %s}\n", JsonString(what).c_str());
+    return ExitFailure;
+}
+
+template <class Function>
+int RunReporting(Function&& function) {
+    try {
+        function();
+        return 0;
+    } catch (const ApplicationException& error) {
+        return PrintError(error.Location);
+    } catch (const CAtlException& error) {
+        char text[40];
+        std::snprintf(text, sizeof text, "CAtlException 0x%08x",
+                      static_cast<unsigned>(error.Result));
+        return PrintError(text);
+    }
+}
+
+// The station file is named after its station, as the report server names it.
+std::string StationOfFile(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    name = name.substr(0, name.find('.'));
+    for (char& character : name) {
+        if (character >= 'a' && character <= 'z') {
+            character = static_cast<char>(character - 'a' + 'A');
+        }
+    }
+    return name;
+}
+
+}  // namespace
+
+int RunMetar(const std::vector<std::string>& arguments) {
+    std::vector<std::string> positional;
+    DateTime now = DateTime::UtcNow();
+    std::string station;
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (argument == "--now" || argument == "--station") {
+            if (index + 1 == arguments.size()) {
+                throw BadArguments(argument + " needs a value");
+            }
+            const std::string& value = arguments[++index];
+            if (argument == "--now") {
+                now = ParseUtcTime(value);
+            } else {
+                station = value;
+            }
+        } else if (argument.starts_with("--")) {
+            throw BadArguments("unknown option " + argument);
+        } else {
+            positional.push_back(argument);
+        }
+    }
+    if (positional.size() != 1) {
+        throw BadArguments("expects FILE [--now YYYY-MM-DDTHH:MM:SSZ] [--station CODE]");
+    }
+    if (station.empty()) {
+        station = StationOfFile(positional[0]);
+    }
+    return RunReporting([&] {
+        const CCurrentWeather weather =
+            ParseMetar(UtilFile::ReadFileAscii(positional[0]), station, now);
+        std::printf("{\"time\": %s, %s, \"temperature\": %s, \"dew_point\": %s}\n",
+                    JsonTime(weather.ReportDateTime).c_str(), JsonCode(weather.WeatherCode).c_str(),
+                    JsonDegrees(weather.Temprature).c_str(), JsonDegrees(weather.DewPoint).c_str());
+    });
+}
+
+int RunDwml(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 1 || arguments[0].starts_with("--")) {
+        throw BadArguments("expects FILE");
+    }
+    return RunReporting([&] {
+        CForecast forecast;
+        NoaaDwml::Parse12HourlyForecast(UtilFile::ReadFileAscii(arguments[0]), forecast);
+        for (const CForecastItem& item : forecast.Items) {
+            std::printf(
+                "{\"start\": %s, \"end\": %s, \"summary\": %s, %s, \"min\": %s, \"max\": %s}\n",
+                JsonTime(item.Start).c_str(), JsonTime(item.End).c_str(),
+                JsonString(item.WeatherSummary).c_str(), JsonCode(item.WeatherCode).c_str(),
+                JsonForecastDegrees(item.MinTemprature).c_str(),
+                JsonForecastDegrees(item.MaxTemprature).c_str());
+        }
+    });
+}
