@@ -1,0 +1,47 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "core/DateTime.h"
+
+// The request of the forecast operation; every part travels as text.
+struct NdfdRequestParts {
+    std::string latitude;
+    std::string longitude;
+    std::string startDate;
+    std::string numDays;
+    std::string Unit;
+    std::string format;
+};
+
+// Bounds of one call, so that a silent or flooding server cannot hold the
+// weather thread or its memory. Tests shorten them; zero leaves a time-out
+// unlimited.
+struct NdfdTransportLimits {
+    std::chrono::milliseconds ConnectTimeout = std::chrono::seconds(30);
+    std::chrono::milliseconds SendTimeout = std::chrono::seconds(60);
+    std::chrono::milliseconds ReceiveTimeout = std::chrono::seconds(60);
+    // Bounds a server that trickles its answer just fast enough to dodge the
+    // receive time-out.
+    std::chrono::milliseconds TransferTimeout = std::chrono::seconds(180);
+    std::uint64_t MaxAnswerBytes = 1024 * 1024;
+};
+
+inline constexpr const char* NdfdDefaultEndpoint =
+    "https://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php";
+inline constexpr const char* NdfdSoapAction = "/xml/DWMLgen/wsdl/ndfdXML.wsdl#NDFDgenByDay";
+inline constexpr const char* NdfdCaFile = "/etc/ssl/certs/ca-certificates.crt";
+
+// Seven days of 12-hourly periods in English units, starting today.
+NdfdRequestParts MakeNdfdRequestParts(float latitude, float longitude, const DateTime& localToday);
+
+// The service address; a non-empty SKYVANE_FORECAST_URL replaces the default.
+std::string ForecastEndpoint();
+
+// One call with a SOAP state of its own; returns the DWML text as received.
+// A transport failure, a time-out, an oversized answer or a SOAP fault raises
+// "WeatherServiceNoaa::GetForecast (110)".
+std::string CallNdfdGenByDay(const std::string& endpoint, const NdfdRequestParts& parts,
+                             const NdfdTransportLimits& limits = {});
