@@ -1,0 +1,86 @@
+#include "weather/WeatherDownloadWork.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+namespace {
+
+// Counting starts at 1, so the main thread redraws after the 2nd, 4th, 9th,
+// 14th ... successful city: early feedback, then every five.
+bool IsAnnouncedCount(int counter) {
+    return counter == 3 || counter % 5 == 0;
+}
+
+}  // namespace
+
+CWeatherDownloadWork::CWeatherDownloadWork(IWeatherResultSink& sink,
+                                           WeatherServiceFactory makeService)
+    : Sleep([](int milliseconds) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+      }),
+      sink_(sink),
+      makeService_(std::move(makeService)) {}
+
+void CWeatherDownloadWork::DoWork() {
+    std::unique_ptr<IWeatherService> service;
+    try {
+        if (makeService_) {
+            service = makeService_();
+        }
+    } catch (...) {
+        service.reset();
+    }
+    if (service) {
+        try {
+            FetchAll(*service);
+        } catch (...) {
+        }
+        try {
+            service.reset();
+        } catch (...) {
+        }
+    }
+    try {
+        sink_.PostWeatherDone();
+    } catch (...) {
+    }
+}
+
+void CWeatherDownloadWork::FetchAll(IWeatherService& service) {
+    for (const WeatherRequest& request : ForecastRequests) {
+        std::unique_ptr<CWeatherReport> report;
+        try {
+            report = service.GetCurrentWeatherAndForecast(request);
+        } catch (...) {
+            report.reset();
+        }
+        if (!report) {
+            Pause();
+            continue;
+        }
+        // The report belongs to the city that was asked for, whatever the client filled in.
+        report->CityId = request.Id;
+        sink_.PushWeatherResult(std::move(report), PostPartialResults);
+    }
+
+    int counter = 1;
+    for (const WeatherRequest& request : CurrentRequests) {
+        auto report = std::make_unique<CWeatherReport>();
+        report->CityId = request.Id;
+        try {
+            report->Current = service.GetCurrentWeather(request);
+        } catch (...) {
+            Pause();
+            continue;
+        }
+        ++counter;
+        sink_.PushWeatherResult(std::move(report), PostPartialResults && IsAnnouncedCount(counter));
+    }
+}
+
+void CWeatherDownloadWork::Pause() const {
+    if (Sleep) {
+        Sleep(FailurePauseMilliseconds);
+    }
+}

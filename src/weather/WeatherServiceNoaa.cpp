@@ -1,0 +1,109 @@
+#include "weather/WeatherServiceNoaa.h"
+
+#include "core/CPtr.h"
+#include "core/Exceptions.h"
+#include "net/ServiceAddress.h"
+#include "weather/Dwml.h"
+#include "weather/Metar.h"
+#include "weather/soap/NdfdClient.h"
+
+namespace {
+
+[[noreturn]] void RaiseInternetFailure() {
+    static constexpr const char* Location = "AfxThrowInternetException (11)";
+    RaiseError(Location);
+}
+
+bool IsPlainCharacter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// Station codes come from an editable file: anything but letters and digits is
+// sent encoded, so no code can reach another path of the server.
+std::string EncodedStation(const std::string& station) {
+    static constexpr const char* Hex = "0123456789ABCDEF";
+    std::string encoded;
+    for (const char ch : station) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (IsPlainCharacter(c)) {
+            encoded += ch;
+        } else {
+            encoded += '%';
+            encoded += Hex[c >> 4];
+            encoded += Hex[c & 15];
+        }
+    }
+    return encoded;
+}
+
+}  // namespace
+
+std::string MetarStationsUrl() {
+    return AddressFromEnvironment("SKYVANE_METAR_URL", DefaultMetarStationsUrl);
+}
+
+WeatherServiceNoaa::WeatherServiceNoaa() {
+    const std::optional<ServiceAddress> address = SplitUrl(MetarStationsUrl());
+    if (!address || !address->IsHttp()) {
+        RaiseInternetFailure();
+    }
+    connection_ = std::make_unique<HttpConnection>(session_, address->Host, address->Port,
+                                                   address->IsSecure());
+    stationsPath_ = address->Path;
+    if (stationsPath_.empty() || stationsPath_.back() != '/') {
+        stationsPath_ += '/';
+    }
+}
+
+// The connection goes before the session it was opened on.
+WeatherServiceNoaa::~WeatherServiceNoaa() {
+    connection_.reset();
+}
+
+std::string WeatherServiceNoaa::StationPath(const std::string& station) const {
+    return stationsPath_ + EncodedStation(station) + ".TXT";
+}
+
+CCurrentWeather WeatherServiceNoaa::GetCurrentWeather(const WeatherRequest& request) {
+    if (!connection_) {
+        RaiseError(CPtrLocations<HttpConnection>::Star);
+    }
+    const std::string text = Util::DownloadHttp(StationPath(request.Station), *connection_);
+    return ParseMetar(text, request.Station);
+}
+
+void WeatherServiceNoaa::GetForecast(const WeatherRequest& request, CForecast& forecast) {
+    const NdfdRequestParts parts =
+        MakeNdfdRequestParts(request.Latitude, request.Longitude, DateTime::Now());
+    NoaaDwml::Parse12HourlyForecast(CallNdfdGenByDay(ForecastEndpoint(), parts), forecast);
+}
+
+std::unique_ptr<CWeatherReport> WeatherServiceNoaa::GetCurrentWeatherAndForecast(
+    const WeatherRequest& request) {
+    auto report = std::make_unique<CWeatherReport>();
+    report->CityId = request.Id;
+    bool currentFailed = false;
+    try {
+        report->Current = GetCurrentWeather(request);
+    } catch (...) {
+        currentFailed = true;
+    }
+    bool forecastFailed = false;
+    try {
+        GetForecast(request, report->Forecast);
+    } catch (...) {
+        // A forecast that failed while parsing keeps its 1990 time, so it never
+        // replaces a city's forecast.
+        forecastFailed = true;
+    }
+    if (currentFailed && forecastFailed) {
+        static constexpr const char* Location =
+            "WeatherServiceNoaa::GetCurrentWeatherAndForecast (69)";
+        RaiseError(Location);
+    }
+    return report;
+}
+
+std::unique_ptr<IWeatherService> MakeWeatherServiceNoaa() {
+    return std::make_unique<WeatherServiceNoaa>();
+}
