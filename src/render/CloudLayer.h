@@ -3,7 +3,12 @@
 #include <QImage>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+#include "core/Work.h"
 
 // The grey cloud picture's pixels under test: one byte per pixel, rows `Stride` apart.
 struct GreyPixels {
@@ -17,10 +22,32 @@ struct GreyPixels {
     }
 };
 
-// Turning a downloaded (or the fallback) grey cloud picture into the cloud layer,
-// after checking that the picture is not damaged.
-class DownloadCloudsWork {
+// Where the cloud download reads its sources and keeps the downloaded picture.
+struct CloudDownloadFiles {
+    // "CloudsUrls.txt" of the installation: one absolute URL per line.
+    std::string SourceList;
+    // "Clouds.jpg" of the user's temporary folder, made anew for each attempt.
+    std::string Download;
+};
+
+// Fetches a grey cloud picture from one of the sources, tried in turn from a
+// random one, checks it and turns it into the cloud layer, which goes to the
+// main thread through `post` (true: delivered, the receiver owns it).
+// Also turns a downloaded (or the fallback) picture into the cloud layer.
+class DownloadCloudsWork : public IWork {
 public:
+    using PostCloudImage = std::function<bool(std::unique_ptr<QImage> image)>;
+
+    DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post);
+    void DoWork() override;
+
+    // The source list's lines, read once per process (per list file) and kept;
+    // empty when the file is missing or holds no URL. Raises when the file
+    // exists but cannot be read.
+    static const std::vector<std::string>& Sources(const std::string& sourceList);
+    // The text of the list as URLs: CR LF made LF, lines trimmed, empty ones skipped.
+    static std::vector<std::string> ParseSources(const std::string& text);
+
     // The download is refused at or below this size.
     static constexpr long long MinimumSize = 30720;
 
@@ -41,4 +68,11 @@ public:
                                   bool black);
     // direction is +50 (rows below) or -50 (rows above).
     static void CheckCorruptBlackTriangle(const GreyPixels& pixels, int row, int direction);
+
+private:
+    enum class Attempt { Done, NextSource, Stop };
+    Attempt TryDownload(const std::string& url);
+
+    CloudDownloadFiles files_;
+    PostCloudImage post_;
 };
