@@ -204,6 +204,7 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
 void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
                                    const DateTime& utcNow) {
     DrawRegion(painter, DayImage(options), options.Region, target);
+    QImage spare = std::move(day_);
     day_ = QImage();
     dayPath_.clear();
     if (options.ShowClouds) {
@@ -220,6 +221,12 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
         maskSize_ = prepared.Size;
     }
     if (nightLayer_.isNull()) {
+        // The night image usually has the day image's size: it takes its pixels.
+        if (!nightLoaded_) {
+            night_ = Graphics::LoadPicture(folders_.Installation + NightFile, std::move(spare));
+            nightLoaded_ = true;
+        }
+        spare = QImage();
         EnsureNightMask(utcNow);
         nightLayer_ = MakeNightLayerInPlace(std::move(night_), mask_, utcNow);
         ReleaseNightImage();

@@ -1,5 +1,6 @@
 #include "render/Graphics.h"
 
+#include <QImageReader>
 #include <QString>
 #include <QStringList>
 
@@ -29,6 +30,14 @@ QImage LoadPicture(const std::string& path) {
         return QImage();
     }
     return image;
+}
+
+QImage LoadPicture(const std::string& path, QImage recycled) {
+    QImageReader reader(QString::fromStdString(path));
+    if (!reader.read(&recycled)) {
+        return QImage();
+    }
+    return recycled;
 }
 
 void PreparePainter(QPainter& painter) {

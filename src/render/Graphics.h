@@ -20,6 +20,9 @@ QFont ToQFont(const FontValue& font);
 
 // A picture that cannot be read is a null image, which draws nothing.
 QImage LoadPicture(const std::string& path);
+// The same, decoded into `recycled`'s pixels when the picture has its size and
+// format, so that a picture no longer needed lends its memory to the next one.
+QImage LoadPicture(const std::string& path, QImage recycled);
 
 // Pixel units, anti-aliased text and shapes, smooth (high-quality) scaling.
 void PreparePainter(QPainter& painter);

@@ -296,3 +296,24 @@ INSTANTIATE_TEST_SUITE_P(
                       OverlayCase{EnumAppMode::Configure, false, true, true, false}));
 
 }  // namespace
+
+TEST(LoadPicture, APictureOfTheSameSizeAndFormatIsReadIntoTheRecycledPixels) {
+    const TestSupport::TempFolder folder;
+    const std::string path = folder.Path().string() + "/night.png";
+    QImage written(64, 32, QImage::Format_RGB32);
+    written.fill(qRgb(10, 20, 30));
+    ASSERT_TRUE(written.save(QString::fromStdString(path)));
+
+    QImage spare(64, 32, QImage::Format_RGB32);
+    spare.fill(Qt::white);
+    const uchar* pixels = spare.constBits();
+    const QImage loaded = Graphics::LoadPicture(path, std::move(spare));
+    EXPECT_EQ(loaded.constBits(), pixels);
+    EXPECT_EQ(loaded.pixel(5, 5), qRgb(10, 20, 30));
+
+    const QImage other = Graphics::LoadPicture(path, QImage(8, 8, QImage::Format_RGB32));
+    EXPECT_EQ(other.size(), QSize(64, 32));
+    EXPECT_EQ(other.pixel(63, 31), qRgb(10, 20, 30));
+    EXPECT_TRUE(
+        Graphics::LoadPicture(path + ".missing", QImage(64, 32, QImage::Format_RGB32)).isNull());
+}
