@@ -9,6 +9,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
 
+using TestSupport::Answer;
 using TestSupport::LoopbackHttpServer;
 using TestSupport::ServerBehaviour;
 using TestSupport::ServerResponse;
@@ -17,13 +18,6 @@ namespace {
 
 // A grey noise picture: small enough for the size tests, varied enough to pass
 // the damage checks.
-ServerResponse Answer(int status, std::string body) {
-    ServerResponse response;
-    response.Status = status;
-    response.Body = std::move(body);
-    return response;
-}
-
 ServerResponse Misbehaving(ServerBehaviour behaviour) {
     ServerResponse response;
     response.Behaviour = behaviour;

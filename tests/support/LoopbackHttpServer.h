@@ -34,6 +34,14 @@ struct ServerResponse {
     std::vector<std::pair<std::string, std::string>> Headers;
 };
 
+// A well-behaved answer: the status and the whole body.
+inline ServerResponse Answer(int status, std::string body) {
+    ServerResponse response;
+    response.Status = status;
+    response.Body = std::move(body);
+    return response;
+}
+
 struct SeenRequest {
     std::string Method;
     std::string Target;

@@ -5,17 +5,11 @@
 #include "weather/WeatherServiceNoaa.h"
 #include "weather/soap/NdfdTestServer.h"
 
+using TestSupport::Answer;
 using TestSupport::LoopbackHttpServer;
 using TestSupport::ServerResponse;
 
 namespace {
-
-ServerResponse Answer(int status, std::string body) {
-    ServerResponse response;
-    response.Status = status;
-    response.Body = std::move(body);
-    return response;
-}
 
 std::string Fixture(const std::string& name) {
     return TestSupport::ReadWholeFile(std::string(SKYVANE_TEST_DATA_DIR) + name);
