@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -6,6 +7,9 @@
 #include "app/Program.h"
 
 int main(int argc, char** argv) {
+    // A server that closes its end early must fail that one transfer, not end
+    // the program: writes to a closed connection report an error instead.
+    std::signal(SIGPIPE, SIG_IGN);
     const char* startedAs = argc > 0 ? argv[0] : nullptr;
     if (!Program::Initialize(startedAs, Program::CommandLineFromArguments(argc, argv))) {
         return 0;

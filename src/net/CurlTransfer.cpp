@@ -69,6 +69,8 @@ void CurlTransfer::Configure(const std::string& url, TransferProtocol protocol) 
     curl_easy_setopt(easy_, CURLOPT_SHARE, share_->Handle());
     curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(easy_, CURLOPT_USERAGENT, "Session");
+    // Transfers run on the worker thread: time-outs must not rely on signals.
+    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS,
                      static_cast<long>(limits.ConnectTimeout.count()));
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
