@@ -57,6 +57,9 @@ TEST(BackgroundWork, TheUpdateCheckAnnouncesANewerVersionToTheWindow) {
 
     EXPECT_TRUE(window.WaitFor(WorkMessage::NewVersion));
     EXPECT_EQ(site.RequestsSeen().size(), 1U);
+    // As the program's exit does: the worker ends before the libraries it used
+    // clean up at process end.
+    Program::Pool().Stop(0);
     Program::SetHiddenWindowPoster(nullptr);
     Program::ResetForTesting();
 }
