@@ -220,13 +220,15 @@ ZoneNames ReadZoneNames() {
 // Every Windows id that some name of the system's database maps to.
 std::set<QByteArray> WindowsIdsOfSystem(const QList<QByteArray>& ianaIds,
                                         const ZoneNames& zoneNames) {
+    // The two lists name mostly the same zones, and each look-up walks Qt's
+    // whole table: every name is looked up once.
+    std::set<QByteArray> names(ianaIds.begin(), ianaIds.end());
+    names.insert(zoneNames.Names.begin(), zoneNames.Names.end());
     std::set<QByteArray> windowsIds;
-    for (const QList<QByteArray>* names : {&ianaIds, &zoneNames.Names}) {
-        for (const QByteArray& ianaId : *names) {
-            const QByteArray windowsId = QTimeZone::ianaIdToWindowsId(ianaId);
-            if (!windowsId.isEmpty()) {
-                windowsIds.insert(windowsId);
-            }
+    for (const QByteArray& ianaId : names) {
+        const QByteArray windowsId = QTimeZone::ianaIdToWindowsId(ianaId);
+        if (!windowsId.isEmpty()) {
+            windowsIds.insert(windowsId);
         }
     }
     return windowsIds;
