@@ -278,7 +278,11 @@ QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
     if (picture.isNull()) {
         return picture;
     }
-    picture.fill(Qt::black);
+    // An opaque day image covers the whole picture, so a single picture skips
+    // clearing memory that is painted over at once.
+    if (!single_ || DayImage(options).isNull() || DayImage(options).hasAlphaChannel()) {
+        picture.fill(Qt::black);
+    }
     const QRect target(0, 0, picture.width(), picture.height());
     const QRect overlay =
         screen.WorkArea.Translated(-screen.Bounds.Left, -screen.Bounds.Top).ToQRect();
