@@ -15,3 +15,15 @@ function(run_inspect)
     set(out "${out}" PARENT_SCOPE)
     set(err "${err}" PARENT_SCOPE)
 endfunction()
+
+# The command (the first argument) must refuse the arguments: exit code 2,
+# nothing on stdout, and one line on stderr naming the command.
+function(expect_refused command)
+    run_inspect(${command} ${ARGN})
+    if(NOT code EQUAL 2 OR NOT out STREQUAL "")
+        fail("'${command} ${ARGN}' exited with '${code}' and wrote '${out}', expected 2 and nothing")
+    endif()
+    if(NOT err MATCHES "^skyvane-inspect ${command}: [^\n]+\n$")
+        fail("'${command} ${ARGN}' did not explain itself on one line: ${err}")
+    endif()
+endfunction()
