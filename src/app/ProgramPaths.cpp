@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 #include "app/Program.h"
@@ -13,6 +14,9 @@ namespace Program {
 namespace {
 
 using Detail::Values;
+
+// The paths are filled on first use, which may come from the worker thread.
+std::mutex pathLock;
 
 bool IsRegularFile(const std::string& path) {
     struct stat status {};
@@ -46,6 +50,7 @@ std::string ReadInstallationPath(RegistryRoot root) {
 }
 
 const std::string& Cached(std::string& cache, const std::string& root, const char* name) {
+    const std::lock_guard lock(pathLock);
     if (cache.empty()) {
         cache = root + name;
     }
@@ -53,6 +58,7 @@ const std::string& Cached(std::string& cache, const std::string& root, const cha
 }
 
 const std::string& CachedFolder(std::string& cache, const std::string& root, const char* name) {
+    const std::lock_guard lock(pathLock);
     if (cache.empty()) {
         const std::string folder = root + name;
         Util::EnsureDirectoryExists(folder);
@@ -64,6 +70,7 @@ const std::string& CachedFolder(std::string& cache, const std::string& root, con
 // A user root: the system's folder plus the edition's folder name, created when missing.
 const std::string& UserFolder(std::string& cache, std::optional<std::string> (*systemFolder)(),
                               const char* location) {
+    const std::lock_guard lock(pathLock);
     if (cache.empty()) {
         const std::optional<std::string> root = systemFolder();
         if (!root.has_value()) {
@@ -79,6 +86,7 @@ const std::string& UserFolder(std::string& cache, std::optional<std::string> (*s
 }  // namespace
 
 const std::string& PathInstallation() {
+    const std::lock_guard lock(pathLock);
     std::string& cache = Values().Paths.Installation;
     if (!cache.empty()) {
         return cache;

@@ -95,8 +95,8 @@ bool IsNewerVersionAnnounced(const std::string& versionFileText) {
            (announced.Major == ProgramVersionMajor && announced.Minor > ProgramVersionMinor);
 }
 
-bool CheckVersion(const std::string& versionFileText) {
-    return IsNewerVersionAnnounced(versionFileText) && Program::PostNewVersion();
+bool CheckVersion(const std::string& versionFileText, WorkResults& results) {
+    return IsNewerVersionAnnounced(versionFileText) && results.PostNewVersion();
 }
 
 bool ShouldPromptForUpdate(DateTime today, DateTime lastNotification) {

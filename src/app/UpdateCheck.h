@@ -8,6 +8,7 @@
 #include "core/Version.h"
 
 class CSettings;
+class WorkResults;
 
 namespace UpdateCheck {
 
@@ -49,9 +50,9 @@ const SiteAddresses& Addresses();
 // missing or unreadable "Version" counts as 0.0.0; the build is not compared.
 bool IsNewerVersionAnnounced(const std::string& versionFileText);
 
-// Worker thread: posts the new-version message when the file announces one.
-// True when it was posted.
-bool CheckVersion(const std::string& versionFileText);
+// Worker thread: announces a new version to the main thread when the file
+// names one. True when it was posted.
+bool CheckVersion(const std::string& versionFileText, WorkResults& results);
 
 // The user is asked at most once in ten days; a date stored more than two
 // days in the future (the clock was set back) does not hold the prompt back.

@@ -6,23 +6,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <utility>
 
-// Shared by the pool and its thread, so that a worker abandoned at exit still
-// finds it after the pool is gone.
-struct WorkPool::State {
-    std::mutex Lock;
-    std::condition_variable Changed;
-    // A null entry is a stop request.
-    std::deque<std::unique_ptr<IWork>> Entries;
-    bool Started = false;
-    bool StopperWaiting = false;
-    bool Acknowledged = false;
-    bool Closed = false;
-    bool Ended = false;
-};
+#include "core/WorkStop.h"
 
 namespace {
 
@@ -47,8 +33,6 @@ void DestroyCatchingAll(std::unique_ptr<IWork>& item) {
 
 }  // namespace
 
-WorkPool::WorkPool() : state_(std::make_shared<State>()) {}
-
 WorkPool::~WorkPool() {
     try {
         Stop(0);
@@ -62,18 +46,18 @@ bool WorkPool::Initialise() {
         return true;
     }
     {
-        std::lock_guard lock(state_->Lock);
-        if (state_->Closed) {
+        std::lock_guard lock(lock_);
+        if (closed_) {
             return false;
         }
     }
     try {
-        thread_ = std::thread(&WorkPool::RunWorker, state_);
+        thread_ = std::thread(&WorkPool::RunWorker, this);
     } catch (...) {
         return false;
     }
-    std::unique_lock lock(state_->Lock);
-    state_->Changed.wait(lock, [this] { return state_->Started; });
+    std::unique_lock lock(lock_);
+    changed_.wait(lock, [this] { return started_; });
     return true;
 }
 
@@ -82,10 +66,10 @@ bool WorkPool::Queue(std::unique_ptr<IWork> item) {
         return false;
     }
     {
-        std::lock_guard lock(state_->Lock);
-        if (state_->Started && !state_->Closed) {
-            state_->Entries.push_back(std::move(item));
-            state_->Changed.notify_all();
+        std::lock_guard lock(lock_);
+        if (started_ && !closed_) {
+            entries_.push_back(std::move(item));
+            changed_.notify_all();
             return true;
         }
     }
@@ -98,62 +82,48 @@ void WorkPool::Stop(int waitMilliseconds) {
                                                                      : DefaultStopWaitMilliseconds);
     std::lock_guard threads(threadLock_);
     if (thread_.joinable()) {
-        std::unique_lock lock(state_->Lock);
-        state_->Entries.push_back(nullptr);
-        state_->StopperWaiting = true;
-        state_->Changed.notify_all();
-        const bool acknowledged =
-            state_->Changed.wait_for(lock, wait, [this] { return state_->Acknowledged; });
-        state_->StopperWaiting = false;
-        const bool ended = acknowledged && state_->Changed.wait_for(
-                                               lock, std::chrono::milliseconds(EndWaitMilliseconds),
-                                               [this] { return state_->Ended; });
-        lock.unlock();
-        if (ended) {
-            thread_.join();
-        } else {
-            // The worker holds its own reference to the shared state and
-            // ends by itself once its current item returns.
-            thread_.detach();
-        }
+        std::unique_lock lock(lock_);
+        entries_.push_back(nullptr);
+        changed_.notify_all();
+        changed_.wait_for(lock, wait, [this] { return stopReached_; });
     }
-    CloseQueue(*state_);
+    stop_.request_stop();
+    CloseQueue();
+    if (thread_.joinable()) {
+        thread_.join();
+    }
 }
 
-void WorkPool::CloseQueue(State& state) {
+void WorkPool::CloseQueue() {
     std::deque<std::unique_ptr<IWork>> dropped;
     {
-        std::lock_guard lock(state.Lock);
-        state.Closed = true;
-        dropped.swap(state.Entries);
-        state.Changed.notify_all();
+        std::lock_guard lock(lock_);
+        closed_ = true;
+        dropped.swap(entries_);
+        changed_.notify_all();
     }
     for (std::unique_ptr<IWork>& item : dropped) {
         DestroyCatchingAll(item);
     }
 }
 
-// Holding the state by value keeps it alive for a worker that outlives its pool.
-void WorkPool::RunWorker(std::shared_ptr<State> shared) {
-    State& state = *shared;
+void WorkPool::RunWorker() {
     LowerThreadPriority();
-    std::unique_lock lock(state.Lock);
-    state.Started = true;
-    state.Changed.notify_all();
+    const WorkStop::ThreadBinding binding(stop_.get_token());
+    std::unique_lock lock(lock_);
+    started_ = true;
+    changed_.notify_all();
     while (true) {
-        state.Changed.wait(lock, [&state] { return state.Closed || !state.Entries.empty(); });
-        if (state.Closed) {
+        changed_.wait(lock, [this] { return closed_ || !entries_.empty(); });
+        if (closed_) {
             break;
         }
-        std::unique_ptr<IWork> item = std::move(state.Entries.front());
-        state.Entries.pop_front();
+        std::unique_ptr<IWork> item = std::move(entries_.front());
+        entries_.pop_front();
         if (!item) {
-            // A stop request whose stopper has given up is ignored.
-            if (state.StopperWaiting) {
-                state.Acknowledged = true;
-                break;
-            }
-            continue;
+            stopReached_ = true;
+            changed_.notify_all();
+            break;
         }
         lock.unlock();
         try {
@@ -163,15 +133,4 @@ void WorkPool::RunWorker(std::shared_ptr<State> shared) {
         DestroyCatchingAll(item);
         lock.lock();
     }
-    state.Ended = true;
-    state.Changed.notify_all();
 }
-
-namespace Program {
-
-WorkPool& Pool() {
-    static WorkPool pool;
-    return pool;
-}
-
-}  // namespace Program

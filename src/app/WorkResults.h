@@ -1,62 +1,48 @@
 #pragma once
 
-#include <cstdint>
-#include <functional>
+#include <QImage>
+#include <QObject>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "weather/WeatherDownloadWork.h"
 
 class COptions;
-class QImage;
 
-// The private messages by which the worker reaches the hidden window; the
-// numbers are shared with other processes of the program.
-namespace WorkMessage {
-inline constexpr unsigned WeatherPartial = 1124;
-inline constexpr unsigned WeatherDone = 1125;
-inline constexpr unsigned NewVersion = 1126;
-inline constexpr unsigned CloudImage = 1127;
-}  // namespace WorkMessage
+// Where background work hands its results to the main thread. Lives on the
+// main thread; the worker calls the Post functions, which emit the signals
+// below, so receivers on the main thread get them queued, as values and in
+// order. Nothing is kept or posted once the program is exiting.
+class WorkResults : public QObject, public IWeatherResultSink {
+    Q_OBJECT
 
-// The hidden window as the worker sees it: a queue for the main thread.
-class IHiddenWindowPoster {
 public:
-    // True when the message was queued. For the cloud image wParam is the
-    // QImage*, owned by the receiver only when this returns true.
-    virtual bool Post(unsigned message, std::uintptr_t wParam) = 0;
-    virtual bool Exists() const = 0;
-    virtual ~IHiddenWindowPoster() = default;
+    explicit WorkResults(QObject* parent = nullptr);
+    ~WorkResults() override;
+
+    // Worker thread: keeps the report for the main thread and, with postNow,
+    // announces partial results.
+    void PushWeatherResult(std::unique_ptr<CWeatherReport> report, bool postNow) override;
+    void PostWeatherDone() override;
+    // Each is false when nothing was posted because the program is exiting.
+    bool PostWeatherPartial();
+    bool PostCloudImage(QImage layer);
+    bool PostNewVersion();
+
+    // Main thread: applies every kept report to its city by the merge rule of
+    // the cities; reports of cities that no longer exist are dropped. False
+    // when there was nothing to take.
+    bool TakeWeatherResults(COptions& options);
+
+signals:
+    void weatherPartial();
+    void weatherDone();
+    void cloudImageReady(QImage layer);
+    void newVersionAvailable();
+
+private:
+    // Held only for an append or a move of the whole list; nothing is posted under it.
+    std::mutex resultLock_;
+    std::vector<CWeatherReport> results_;
 };
-
-namespace Program {
-
-inline constexpr int CloudImageAttempts = 11;
-inline constexpr int CloudImageRetryMilliseconds = 5000;
-
-// Null while no hidden window exists. Once a replacement returns, no post
-// through the previous poster is in progress.
-void SetHiddenWindowPoster(IHiddenWindowPoster* poster);
-
-// Worker thread: keeps the report for the main thread (discarded while
-// exiting) and, with postNow, posts the partial-result message.
-void PushWeatherResult(std::unique_ptr<CWeatherReport> report, bool postNow);
-// Main thread: applies every kept report to its city by the merge rule of the
-// cities; reports of cities that no longer exist are dropped. False when
-// there was nothing to take.
-bool TakeWeatherResults(COptions& options);
-
-// Each posts its message unless the program is exiting; false when not posted.
-bool PostWeatherDone();
-bool PostWeatherPartial();
-bool PostNewVersion();
-
-// Hands the image to the hidden window, retrying while the window exists and
-// the program is not exiting; the image is released when it is not delivered.
-bool PostCloudImage(std::unique_ptr<QImage> image);
-// The pause between two attempts; null restores the real sleep.
-void SetCloudImageRetryDelay(std::function<void(int milliseconds)> delay);
-
-// Forwards a weather item's results to the functions above; lives for the process.
-IWeatherResultSink& WeatherResultSink();
-
-}  // namespace Program

@@ -1,6 +1,8 @@
 #include "core/Exceptions.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <exception>
 
 namespace {
 
@@ -28,4 +30,21 @@ int RaiseUnlessHttpSuccess(int status, const char* location) {
         RaiseError(location);
     }
     return status;
+}
+
+std::string CurrentExceptionText() {
+    try {
+        throw;
+    } catch (const ApplicationException& error) {
+        return error.Message.empty() ? error.Location : error.Location + ": " + error.Message;
+    } catch (const CAtlException& error) {
+        char text[40];
+        std::snprintf(text, sizeof text, "CAtlException 0x%08X",
+                      static_cast<unsigned>(error.Result));
+        return text;
+    } catch (const std::exception& error) {
+        return error.what();
+    } catch (...) {
+        return "unknown failure";
+    }
 }

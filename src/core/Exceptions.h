@@ -56,5 +56,8 @@ public:
 [[noreturn]] void RaiseError(const char* location);
 [[noreturn]] void RaiseError(const char* location, const char* message);
 
+// Inside a catch block: what the exception in flight says, for a log line.
+std::string CurrentExceptionText();
+
 // Returns the status when it lies in 200..299, raises with the location otherwise.
 int RaiseUnlessHttpSuccess(int status, const char* location);

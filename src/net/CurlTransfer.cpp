@@ -1,10 +1,12 @@
 #include "net/CurlTransfer.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 #include <utility>
 
 #include "core/Exceptions.h"
+#include "core/WorkStop.h"
 #include "net/TransferLimits.h"
 
 namespace {
@@ -41,16 +43,19 @@ CurlShare::~CurlShare() {
 
 CurlTransfer::CurlTransfer(std::shared_ptr<CurlShare> share, const std::string& url,
                            TransferProtocol protocol, std::uint64_t maxBodyBytes)
-    : share_(std::move(share)), maxBodyBytes_(maxBodyBytes) {
+    : share_(std::move(share)), maxBodyBytes_(maxBodyBytes), stop_(WorkStop::Current()) {
     InitializeCurlOnce();
     easy_ = curl_easy_init();
     multi_ = curl_multi_init();
     if (easy_ != nullptr && multi_ != nullptr) {
         Configure(url, protocol);
+        // curl_multi_wakeup is the one call that may come from another thread.
+        wakeOnStop_.emplace(stop_, [multi = multi_] { curl_multi_wakeup(multi); });
     }
 }
 
 CurlTransfer::~CurlTransfer() {
+    wakeOnStop_.reset();
     if (added_) {
         curl_multi_remove_handle(multi_, easy_);
     }
@@ -114,6 +119,9 @@ bool CurlTransfer::Start() {
     }
     added_ = true;
     for (;;) {
+        if (EndIfStopped()) {
+            return false;
+        }
         Perform();
         if (done_ || bodyStarted_ || headFinal_) {
             return !(done_ && result_ != CURLE_OK);
@@ -149,6 +157,9 @@ bool CurlTransfer::Fill() {
             }
             return false;
         }
+        if (EndIfStopped()) {
+            continue;
+        }
         if (paused_) {
             paused_ = false;
             curl_easy_pause(easy_, CURLPAUSE_CONT);
@@ -178,6 +189,16 @@ void CurlTransfer::Consume(std::size_t count) {
         pending_.clear();
         consumed_ = 0;
     }
+}
+
+bool CurlTransfer::EndIfStopped() {
+    if (!stop_.stop_requested()) {
+        return false;
+    }
+    done_ = true;
+    result_ = CURLE_ABORTED_BY_CALLBACK;
+    std::strncpy(errorBuffer_, "the transfer was stopped", sizeof errorBuffer_ - 1);
+    return true;
 }
 
 void CurlTransfer::Perform() {

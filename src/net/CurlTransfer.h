@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 
@@ -30,7 +33,8 @@ enum class TransferProtocol { Http, Ftp };
 
 // One request and its streamed answer. Reading pumps the transfer on the
 // caller's thread; at most a bounded amount of the body waits in memory, the
-// rest stays in the socket until it is asked for.
+// rest stays in the socket until it is asked for. A stop requested of the
+// thread's work (WorkStop) ends the transfer at once as a failure.
 class CurlTransfer {
 public:
     CurlTransfer(std::shared_ptr<CurlShare> share, const std::string& url,
@@ -64,6 +68,8 @@ private:
     static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self);
     void Perform();
     void Configure(const std::string& url, TransferProtocol protocol);
+    // True, with the transfer ended as failed, once a stop is requested.
+    bool EndIfStopped();
 
     std::shared_ptr<CurlShare> share_;
     CURL* easy_ = nullptr;
@@ -81,4 +87,7 @@ private:
     bool done_ = false;
     CURLcode result_ = CURLE_OK;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
+    std::stop_token stop_;
+    // Wakes a wait for the network when a stop is requested; goes before the handles.
+    std::optional<std::stop_callback<std::function<void()>>> wakeOnStop_;
 };

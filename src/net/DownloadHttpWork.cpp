@@ -1,6 +1,8 @@
 #include "net/DownloadHttpWork.h"
 
+#include "core/Exceptions.h"
 #include "net/Internet.h"
+#include "net/NetLog.h"
 
 void DownloadHttpWork::DoWork() {
     try {
@@ -9,5 +11,6 @@ void DownloadHttpWork::DoWork() {
             VersionCheck(text);
         }
     } catch (...) {
+        qCWarning(lcNet) << "download of" << Url.c_str() << "failed:" << CurrentExceptionText().c_str();
     }
 }

@@ -32,11 +32,11 @@ struct CloudDownloadFiles {
 
 // Fetches a grey cloud picture from one of the sources, tried in turn from a
 // random one, checks it and turns it into the cloud layer, which goes to the
-// main thread through `post` (true: delivered, the receiver owns it).
+// main thread through `post`.
 // Also turns a downloaded (or the fallback) picture into the cloud layer.
 class DownloadCloudsWork : public IWork {
 public:
-    using PostCloudImage = std::function<bool(std::unique_ptr<QImage> image)>;
+    using PostCloudImage = std::function<void(QImage layer)>;
 
     DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post);
     void DoWork() override;

@@ -8,9 +8,11 @@
 #include <random>
 
 #include "core/Exceptions.h"
+#include "core/WorkStop.h"
 #include "core/UtilFile.h"
 #include "net/Internet.h"
 #include "render/CloudLayer.h"
+#include "render/RenderLog.h"
 
 namespace {
 
@@ -105,16 +107,19 @@ void DownloadCloudsWork::DoWork() {
     try {
         sources = Sources(files_.SourceList);
     } catch (...) {
+        qCWarning(lcRender) << "cloud sources unreadable:" << files_.SourceList.c_str()
+                            << CurrentExceptionText().c_str();
         return;
     }
     if (sources.empty()) {
+        qCInfo(lcRender) << "no cloud sources in" << files_.SourceList.c_str();
         return;
     }
     std::minstd_rand random(
         static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     const std::size_t count = sources.size();
     const std::size_t start = std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
-    for (std::size_t attempt = 0; attempt < count; ++attempt) {
+    for (std::size_t attempt = 0; attempt < count && !WorkStop::Requested(); ++attempt) {
         if (TryDownload(sources[(start + attempt) % count]) != Attempt::NextSource) {
             return;
         }
@@ -141,6 +146,7 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
 
         DownloadFile file(files_.Download);
         if (!file.IsOpen()) {
+            qCWarning(lcRender) << "cannot make the cloud download file" << files_.Download.c_str();
             return Attempt::Stop;
         }
         long long size = 0;
@@ -151,11 +157,13 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
                 break;
             }
             if (!file.Write(block, read)) {
+                qCWarning(lcRender) << "cannot write the cloud download file" << files_.Download.c_str();
                 return Attempt::Stop;
             }
             size += static_cast<long long>(read);
         }
         if (!file.Close()) {
+            qCWarning(lcRender) << "cannot write the cloud download file" << files_.Download.c_str();
             return Attempt::Stop;
         }
         opened.reset();
@@ -166,8 +174,10 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
         }
         layer = GenClouds(files_.Download);
     } catch (...) {
+        qCWarning(lcRender) << "cloud picture from" << url.c_str()
+                            << "not used:" << CurrentExceptionText().c_str();
         return Attempt::NextSource;
     }
-    post_(std::make_unique<QImage>(std::move(layer)));
+    post_(std::move(layer));
     return Attempt::Done;
 }

@@ -1,8 +1,11 @@
 #include "weather/WeatherDownloadWork.h"
 
 #include <chrono>
-#include <thread>
 #include <utility>
+
+#include "core/Exceptions.h"
+#include "core/WorkStop.h"
+#include "weather/WeatherLog.h"
 
 namespace {
 
@@ -16,9 +19,7 @@ bool IsAnnouncedCount(int counter) {
 
 CWeatherDownloadWork::CWeatherDownloadWork(IWeatherResultSink& sink,
                                            WeatherServiceFactory makeService)
-    : Sleep([](int milliseconds) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-      }),
+    : Sleep([](int milliseconds) { WorkStop::SleepFor(std::chrono::milliseconds(milliseconds)); }),
       sink_(sink),
       makeService_(std::move(makeService)) {}
 
@@ -29,6 +30,7 @@ void CWeatherDownloadWork::DoWork() {
             service = makeService_();
         }
     } catch (...) {
+        qCWarning(lcWeather) << "no weather client:" << CurrentExceptionText().c_str();
         service.reset();
     }
     if (service) {
@@ -49,10 +51,15 @@ void CWeatherDownloadWork::DoWork() {
 
 void CWeatherDownloadWork::FetchAll(IWeatherService& service) {
     for (const WeatherRequest& request : ForecastRequests) {
+        if (WorkStop::Requested()) {
+            return;
+        }
         std::unique_ptr<CWeatherReport> report;
         try {
             report = service.GetCurrentWeatherAndForecast(request);
         } catch (...) {
+            qCWarning(lcWeather) << "weather and forecast of" << request.Station.c_str()
+                                 << "failed:" << CurrentExceptionText().c_str();
             report.reset();
         }
         if (!report) {
@@ -66,11 +73,16 @@ void CWeatherDownloadWork::FetchAll(IWeatherService& service) {
 
     int counter = 1;
     for (const WeatherRequest& request : CurrentRequests) {
+        if (WorkStop::Requested()) {
+            return;
+        }
         auto report = std::make_unique<CWeatherReport>();
         report->CityId = request.Id;
         try {
             report->Current = service.GetCurrentWeather(request);
         } catch (...) {
+            qCWarning(lcWeather) << "weather of" << request.Station.c_str()
+                                 << "failed:" << CurrentExceptionText().c_str();
             Pause();
             continue;
         }

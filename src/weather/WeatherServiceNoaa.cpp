@@ -5,6 +5,7 @@
 #include "net/ServiceAddress.h"
 #include "weather/Dwml.h"
 #include "weather/Metar.h"
+#include "weather/WeatherLog.h"
 #include "weather/soap/NdfdClient.h"
 
 namespace {
@@ -86,6 +87,8 @@ std::unique_ptr<CWeatherReport> WeatherServiceNoaa::GetCurrentWeatherAndForecast
     try {
         report->Current = GetCurrentWeather(request);
     } catch (...) {
+        qCWarning(lcWeather) << "weather of" << request.Station.c_str()
+                             << "failed:" << CurrentExceptionText().c_str();
         currentFailed = true;
     }
     bool forecastFailed = false;
@@ -94,6 +97,8 @@ std::unique_ptr<CWeatherReport> WeatherServiceNoaa::GetCurrentWeatherAndForecast
     } catch (...) {
         // A forecast that failed while parsing keeps its 1990 time, so it never
         // replaces a city's forecast.
+        qCWarning(lcWeather) << "forecast for" << request.Station.c_str()
+                             << "failed:" << CurrentExceptionText().c_str();
         forecastFailed = true;
     }
     if (currentFailed && forecastFailed) {

@@ -1,67 +1,121 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <functional>
+#include <ostream>
+#include <thread>
 
-#include "app/BackgroundWork.h"
+#include "app/Application.h"
 #include "app/Program.h"
-#include "app/WorkPool.h"
-#include "app/WorkResults.h"
+#include "net/DownloadHttpWork.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
+#include "weather/WeatherServiceNoaa.h"
+#include "weather/soap/NdfdTestServer.h"
 
 namespace {
 
-// Records what reaches the hidden window from the worker thread.
-class WaitingWindow : public IHiddenWindowPoster {
-public:
-    bool Post(unsigned message, std::uintptr_t) override {
-        const std::lock_guard lock(mutex_);
-        messages_.push_back(message);
-        posted_.notify_all();
+using namespace std::chrono_literals;
+using TestSupport::LoopbackHttpServer;
+using TestSupport::ServerBehaviour;
+using TestSupport::ServerResponse;
+
+class BackgroundWorkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Program::ResetForTesting();
+        Program::InitPathInfo("/usr/bin/terravue");
+        Program::DetermineAppMode("");
+    }
+    void TearDown() override { Program::ResetForTesting(); }
+
+    // True once the condition holds, polling while the main thread's events run.
+    static bool WaitUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline) {
+                return false;
+            }
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(10ms);
+        }
         return true;
     }
-    bool Exists() const override { return true; }
-
-    bool WaitFor(unsigned message) {
-        std::unique_lock lock(mutex_);
-        return posted_.wait_for(lock, std::chrono::seconds(10), [&] {
-            return std::find(messages_.begin(), messages_.end(), message) != messages_.end();
-        });
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable posted_;
-    std::vector<unsigned> messages_;
 };
 
 // The whole way of the update check: the edition's version file from the site,
-// downloaded by the pool's worker, announces a newer version to the window.
-TEST(BackgroundWork, TheUpdateCheckAnnouncesANewerVersionToTheWindow) {
-    TestSupport::LoopbackHttpServer site;
-    TestSupport::ServerResponse versionFile;
+// downloaded by the pool's worker, announces a newer version to the main thread.
+TEST_F(BackgroundWorkTest, TheUpdateCheckAnnouncesANewerVersionToTheMainThread) {
+    LoopbackHttpServer site;
+    ServerResponse versionFile;
     versionFile.Body = "Name=Terravue\r\nVersion=7.5.0\r\n";
     site.Route("/custom/plovex/other/version/Earth-Version-Desktop.txt?version=7.4.3", versionFile);
     const TestSupport::ScopedEnvironment root("SKYVANE_SITE_ROOT", site.BaseUrl());
-    Program::ResetForTesting();
-    Program::InitPathInfo("/usr/bin/terravue");
-    Program::DetermineAppMode("");
-    WaitingWindow window;
-    Program::SetHiddenWindowPoster(&window);
-    ASSERT_TRUE(Program::Pool().Initialise());
+    Application application;
+    bool announced = false;
+    QObject::connect(&application.Results, &WorkResults::newVersionAvailable,
+                     [&announced] { announced = true; });
+    ASSERT_TRUE(application.Pool.Initialise());
 
-    Program::QueueUpdateCheck();
+    application.QueueUpdateCheck();
 
-    EXPECT_TRUE(window.WaitFor(WorkMessage::NewVersion));
+    EXPECT_TRUE(WaitUntil([&] { return announced; }));
     EXPECT_EQ(site.RequestsSeen().size(), 1U);
-    // As the program's exit does: the worker ends before the libraries it used
-    // clean up at process end.
-    Program::Pool().Stop(0);
-    Program::SetHiddenWindowPoster(nullptr);
-    Program::ResetForTesting();
 }
+
+enum class Stalled { SilentServer, TricklingServer, ForecastService };
+
+void PrintTo(Stalled value, std::ostream* out) {
+    *out << (value == Stalled::SilentServer      ? "silent server"
+             : value == Stalled::TricklingServer ? "trickling server"
+                                                 : "forecast service");
+}
+
+class StopDuringTransferTest : public BackgroundWorkTest,
+                               public ::testing::WithParamInterface<Stalled> {};
+
+// However the server behaves, a stop ends the transfer and the pool joins its
+// worker promptly.
+TEST_P(StopDuringTransferTest, StopEndsTheTransferAndTheWorker) {
+    LoopbackHttpServer server;
+    NdfdTestServer forecast;
+    ServerResponse response;
+    response.Body = std::string(1000, 'x');
+    response.Behaviour = GetParam() == Stalled::TricklingServer ? ServerBehaviour::Trickle
+                                                                : ServerBehaviour::NeverAnswer;
+    response.TrickleInterval = 1s;
+    server.Route("/file.txt", response);
+    server.Route("/metar/KLAX.TXT", TestSupport::Answer(200, "2013/03/27 18:51\nKLAX 271851Z\n"));
+    forecast.Stall();
+    TestSupport::ScopedEnvironment services("SKYVANE_METAR_URL", server.BaseUrl() + "/metar");
+    services.Set("SKYVANE_FORECAST_URL", forecast.Endpoint());
+
+    WorkPool pool;
+    ASSERT_TRUE(pool.Initialise());
+    WorkResults results;
+    if (GetParam() == Stalled::ForecastService) {
+        auto work = std::make_unique<CWeatherDownloadWork>(results, MakeWeatherServiceNoaa);
+        work->ForecastRequests.push_back({1, 33.94F, -118.41F, "KLAX"});
+        pool.Queue(std::move(work));
+        ASSERT_TRUE(WaitUntil([&] { return forecast.CallCount() == 1; }));
+    } else {
+        auto work = std::make_unique<DownloadHttpWork>();
+        work->Url = server.BaseUrl() + "/file.txt";
+        pool.Queue(std::move(work));
+        ASSERT_TRUE(WaitUntil([&] { return !server.RequestsSeen().empty(); }));
+        std::this_thread::sleep_for(1500ms);
+    }
+
+    const auto started = std::chrono::steady_clock::now();
+    pool.Stop(100);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, StopDuringTransferTest,
+                         ::testing::Values(Stalled::SilentServer, Stalled::TricklingServer,
+                                           Stalled::ForecastService));
 
 }  // namespace

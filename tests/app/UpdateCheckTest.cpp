@@ -104,24 +104,14 @@ TEST(UpdateCheckAddressTest, HostNameDropsSchemePortAndPath) {
     EXPECT_EQ(UpdateCheck::HostNameOf("http://127.0.0.1:8080/x"), "127.0.0.1");
 }
 
-class RecordingWindow : public IHiddenWindowPoster {
-public:
-    bool Post(unsigned message, std::uintptr_t) override {
-        Posted.push_back(message);
-        return true;
-    }
-    bool Exists() const override { return true; }
-    std::vector<unsigned> Posted;
-};
-
-TEST(UpdateCheckVersionPostTest, NewerVersionPostsTheNewVersionMessage) {
+TEST(UpdateCheckVersionPostTest, OnlyANewerVersionIsAnnouncedToTheMainThread) {
     Program::ResetForTesting();
-    RecordingWindow window;
-    Program::SetHiddenWindowPoster(&window);
-    EXPECT_FALSE(UpdateCheck::CheckVersion("Version=7.4.9\r\n"));
-    EXPECT_TRUE(UpdateCheck::CheckVersion("Version=7.5.0\r\n"));
-    Program::SetHiddenWindowPoster(nullptr);
-    EXPECT_EQ(window.Posted, std::vector<unsigned>{WorkMessage::NewVersion});
+    WorkResults results;
+    int announced = 0;
+    QObject::connect(&results, &WorkResults::newVersionAvailable, [&announced] { ++announced; });
+    EXPECT_FALSE(UpdateCheck::CheckVersion("Version=7.4.9\r\n", results));
+    EXPECT_TRUE(UpdateCheck::CheckVersion("Version=7.5.0\r\n", results));
+    EXPECT_EQ(announced, 1);
 }
 
 }  // namespace

@@ -2,85 +2,106 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QImage>
-#include <ostream>
+#include <QThread>
+#include <QTimer>
+#include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Program.h"
+#include "app/WorkPool.h"
 #include "data/Options.h"
 
 namespace {
 
 const DateTime Noon(2024, 3, 1, 12, 0, 0);
 
-class FakeHiddenWindow : public IHiddenWindowPoster {
-public:
-    bool Post(unsigned message, std::uintptr_t wParam) override {
-        ++Attempts;
-        if (RefusalsLeft > 0) {
-            --RefusalsLeft;
-            return false;
-        }
-        Delivered.push_back(message);
-        if (message == WorkMessage::CloudImage) {
-            Images.emplace_back(reinterpret_cast<QImage*>(wParam));
-        }
-        return true;
-    }
-    bool Exists() const override { return WindowExists; }
+std::unique_ptr<CWeatherReport> Report(int cityId) {
+    auto report = std::make_unique<CWeatherReport>();
+    report->CityId = cityId;
+    report->Current.ReportDateTime = Noon;
+    return report;
+}
 
-    int Attempts = 0;
-    std::vector<unsigned> Delivered;
-    std::vector<std::unique_ptr<QImage>> Images;
-    int RefusalsLeft = 0;
-    bool WindowExists = true;
+City MakeCity(int id) {
+    return City(id, "UK", "", "", "City", 51.5F, 0.0F, "EGLL");
+}
+
+// Runs a function as a work item on the pool's worker.
+class CallItem : public IWork {
+public:
+    explicit CallItem(std::function<void()> call) : call_(std::move(call)) {}
+    void DoWork() override { call_(); }
+
+private:
+    std::function<void()> call_;
+};
+
+// What reached the main thread, in order, and on which thread it arrived.
+class Receiver : public QObject {
+public:
+    explicit Receiver(WorkResults& results) {
+        connect(&results, &WorkResults::weatherPartial, this, [this] { Note("partial"); });
+        connect(&results, &WorkResults::cloudImageReady, this, [this](const QImage& layer) {
+            Note("cloud " + std::to_string(layer.width()));
+        });
+        connect(&results, &WorkResults::newVersionAvailable, this, [this] { Note("version"); });
+        connect(&results, &WorkResults::weatherDone, this, [this] { Note("done"); });
+    }
+
+    std::vector<std::string> Seen;
+    bool AllOnMainThread = true;
+
+private:
+    void Note(std::string what) {
+        AllOnMainThread = AllOnMainThread && QThread::currentThread() == thread();
+        Seen.push_back(std::move(what));
+    }
 };
 
 class WorkResultsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Program::ResetForTesting();
-        Program::SetHiddenWindowPoster(&window_);
-        Program::SetCloudImageRetryDelay(
-            [this](int milliseconds) { delays_.push_back(milliseconds); });
-        options_.HomeCity = nullptr;
-        *options_.Cities = {};
-        Program::TakeWeatherResults(options_);
-    }
-    void TearDown() override {
-        Program::SetHiddenWindowPoster(nullptr);
-        Program::SetCloudImageRetryDelay(nullptr);
-        Program::ResetForTesting();
-    }
+    void SetUp() override { Program::ResetForTesting(); }
+    void TearDown() override { Program::ResetForTesting(); }
 
-    static std::unique_ptr<CWeatherReport> Report(int cityId) {
-        auto report = std::make_unique<CWeatherReport>();
-        report->CityId = cityId;
-        report->Current.ReportDateTime = Noon;
-        return report;
-    }
-
-    static City MakeCity(int id) { return City(id, "UK", "", "", "City", 51.5F, 0.0F, "EGLL"); }
+    // Lets queued posts reach their receivers.
+    static void DeliverPosted() { QCoreApplication::processEvents(); }
 
     COptions options_{EnumAppKind::Earth, OptionsFiles{}};
-    FakeHiddenWindow window_;
-    std::vector<int> delays_;
+    WorkResults results_;
 };
+
+TEST_F(WorkResultsTest, ResultsPostedByTheWorkerArriveOnTheMainThreadInOrder) {
+    Receiver receiver(results_);
+    WorkPool pool;
+    ASSERT_TRUE(pool.Initialise());
+    pool.Queue(std::make_unique<CallItem>([this] {
+        results_.PushWeatherResult(Report(7), true);
+        results_.PostCloudImage(QImage(4, 2, QImage::Format_ARGB32));
+        results_.PostNewVersion();
+        results_.PostWeatherDone();
+    }));
+    pool.Stop(0);
+    EXPECT_TRUE(receiver.Seen.empty());
+
+    DeliverPosted();
+    EXPECT_EQ(receiver.Seen, (std::vector<std::string>{"partial", "cloud 4", "version", "done"}));
+    EXPECT_TRUE(receiver.AllOnMainThread);
+}
 
 TEST_F(WorkResultsTest, ReportsGoToTheHomeCityFirstThenTheFirstFavouriteWithTheId) {
     options_.HomeCity = new City(MakeCity(7));
     *options_.Cities = {MakeCity(7), MakeCity(8), MakeCity(8)};
     (*options_.Cities)[1].Forecast.ReportDateTime = Noon;
 
-    IWeatherResultSink& sink = Program::WeatherResultSink();
-    sink.PushWeatherResult(Report(7), false);
-    sink.PushWeatherResult(Report(8), true);
-    sink.PushWeatherResult(Report(99), false);
-    sink.PostWeatherDone();
-    EXPECT_EQ(window_.Delivered,
-              (std::vector<unsigned>{WorkMessage::WeatherPartial, WorkMessage::WeatherDone}));
-    ASSERT_TRUE(Program::TakeWeatherResults(options_));
+    results_.PushWeatherResult(Report(7), false);
+    results_.PushWeatherResult(Report(8), false);
+    results_.PushWeatherResult(Report(99), false);
+    ASSERT_TRUE(results_.TakeWeatherResults(options_));
 
     EXPECT_EQ(options_.HomeCity->CurrentWeather.ReportDateTime, Noon);
     const std::vector<City>& cities = *options_.Cities;
@@ -89,59 +110,37 @@ TEST_F(WorkResultsTest, ReportsGoToTheHomeCityFirstThenTheFirstFavouriteWithTheI
     // The report's missing forecast never replaces a received one.
     EXPECT_EQ(cities[1].Forecast.ReportDateTime, Noon);
     EXPECT_EQ(cities[2].CurrentWeather.ReportDateTime, InitialReportDateTime());
-    EXPECT_FALSE(Program::TakeWeatherResults(options_));
+    EXPECT_FALSE(results_.TakeWeatherResults(options_));
 }
 
 TEST_F(WorkResultsTest, WhileExitingReportsAreDiscardedAndNothingIsPosted) {
+    Receiver receiver(results_);
     Program::SetExiting();
-    Program::PushWeatherResult(Report(1), true);
-    EXPECT_FALSE(Program::PostWeatherDone());
-    EXPECT_FALSE(Program::PostNewVersion());
-    EXPECT_FALSE(Program::PostCloudImage(std::make_unique<QImage>(2, 2, QImage::Format_ARGB32)));
-    EXPECT_EQ(window_.Attempts, 0);
-    EXPECT_FALSE(Program::TakeWeatherResults(options_));
+    results_.PushWeatherResult(Report(1), true);
+    results_.PostWeatherDone();
+    EXPECT_FALSE(results_.PostNewVersion());
+    EXPECT_FALSE(results_.PostCloudImage(QImage(2, 2, QImage::Format_ARGB32)));
+    DeliverPosted();
+    EXPECT_TRUE(receiver.Seen.empty());
+    EXPECT_FALSE(results_.TakeWeatherResults(options_));
 }
 
-TEST_F(WorkResultsTest, CloudImageIsGivenUpWhenTheProgramExitsDuringThePause) {
-    window_.RefusalsLeft = 5;
-    Program::SetCloudImageRetryDelay([](int) { Program::SetExiting(); });
-    EXPECT_FALSE(Program::PostCloudImage(std::make_unique<QImage>(2, 2, QImage::Format_ARGB32)));
-    EXPECT_EQ(window_.Attempts, 1);
+// A layer on its way when its receiver goes is released with the post, and
+// one posted after that goes nowhere; neither stays behind in memory.
+TEST_F(WorkResultsTest, CloudLayerOutlivesNoReceiver) {
+    QImage layer(64, 32, QImage::Format_ARGB32);
+    layer.fill(Qt::white);
+    auto receiver = std::make_unique<Receiver>(results_);
+    WorkPool pool;
+    ASSERT_TRUE(pool.Initialise());
+    pool.Queue(std::make_unique<CallItem>([&] { results_.PostCloudImage(layer); }));
+    pool.Stop(0);
+    EXPECT_FALSE(layer.isDetached());
+
+    receiver.reset();
+    EXPECT_TRUE(results_.PostCloudImage(layer));
+    DeliverPosted();
+    EXPECT_TRUE(layer.isDetached());
 }
-
-struct CloudCase {
-    int Refusals;
-    bool WindowExists;
-    bool Delivered;
-    int Attempts;
-};
-
-void PrintTo(const CloudCase& value, std::ostream* out) {
-    *out << value.Refusals << " refusals, window " << (value.WindowExists ? "exists" : "gone");
-}
-
-class CloudImagePostTest : public WorkResultsTest,
-                           public ::testing::WithParamInterface<CloudCase> {};
-
-TEST_P(CloudImagePostTest, ImageIsRetriedFiveSecondsApartWhileTheWindowExists) {
-    window_.RefusalsLeft = GetParam().Refusals;
-    window_.WindowExists = GetParam().WindowExists;
-    auto image = std::make_unique<QImage>(4, 2, QImage::Format_ARGB32);
-    QImage* const sent = image.get();
-    EXPECT_EQ(Program::PostCloudImage(std::move(image)), GetParam().Delivered);
-    EXPECT_EQ(window_.Attempts, GetParam().Attempts);
-    EXPECT_EQ(delays_,
-              std::vector<int>(GetParam().Attempts - 1, Program::CloudImageRetryMilliseconds));
-    ASSERT_EQ(window_.Images.size(), GetParam().Delivered ? 1U : 0U);
-    if (GetParam().Delivered) {
-        EXPECT_EQ(window_.Images[0].get(), sent);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Attempts, CloudImagePostTest,
-                         ::testing::Values(CloudCase{0, true, true, 1},
-                                           CloudCase{10, true, true, 11},
-                                           CloudCase{11, true, false, 11},
-                                           CloudCase{5, false, false, 1}));
 
 }  // namespace

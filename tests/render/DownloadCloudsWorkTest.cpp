@@ -59,10 +59,7 @@ protected:
     }
 
     void Run() {
-        DownloadCloudsWork work(files, [this](std::unique_ptr<QImage> image) {
-            posted.push_back(*image);
-            return true;
-        });
+        DownloadCloudsWork work(files, [this](QImage layer) { posted.push_back(std::move(layer)); });
         work.DoWork();
     }
 

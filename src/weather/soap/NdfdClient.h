@@ -17,8 +17,8 @@ struct NdfdRequestParts {
 };
 
 // Bounds of one call, so that a silent or flooding server cannot hold the
-// weather thread or its memory. Tests shorten them; zero leaves a time-out
-// unlimited.
+// weather thread or its memory. Tests shorten them. A send or receive time-out
+// is the longest time no byte may move.
 struct NdfdTransportLimits {
     std::chrono::milliseconds ConnectTimeout = std::chrono::seconds(30);
     std::chrono::milliseconds SendTimeout = std::chrono::seconds(60);
@@ -32,7 +32,6 @@ struct NdfdTransportLimits {
 inline constexpr const char* NdfdDefaultEndpoint =
     "https://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php";
 inline constexpr const char* NdfdSoapAction = "/xml/DWMLgen/wsdl/ndfdXML.wsdl#NDFDgenByDay";
-inline constexpr const char* NdfdCaFile = "/etc/ssl/certs/ca-certificates.crt";
 
 // Seven days of 12-hourly periods in English units, starting today.
 NdfdRequestParts MakeNdfdRequestParts(float latitude, float longitude, const DateTime& localToday);
@@ -40,8 +39,10 @@ NdfdRequestParts MakeNdfdRequestParts(float latitude, float longitude, const Dat
 // The service address; a non-empty SKYVANE_FORECAST_URL replaces the default.
 std::string ForecastEndpoint();
 
-// One call with a SOAP state of its own; returns the DWML text as received.
-// A transport failure, a time-out, an oversized answer or a SOAP fault raises
-// "WeatherServiceNoaa::GetForecast (110)".
+// One call with a SOAP state of its own over libcurl (proxies from the
+// environment, the service's certificate checked against the system's store);
+// returns the DWML text as received. A transport failure, a time-out, an
+// oversized answer, a SOAP fault or a stop of the thread's work (WorkStop)
+// raises "WeatherServiceNoaa::GetForecast (110)".
 std::string CallNdfdGenByDay(const std::string& endpoint, const NdfdRequestParts& parts,
                              const NdfdTransportLimits& limits = {});

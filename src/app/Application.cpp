@@ -1,0 +1,68 @@
+#include "app/Application.h"
+
+#include <QImage>
+#include <utility>
+
+#include "app/Program.h"
+#include "app/UpdateCheck.h"
+#include "app/WeatherQueue.h"
+#include "net/DownloadHttpWork.h"
+#include "render/CloudLayer.h"
+#include "weather/WeatherServiceNoaa.h"
+
+Application::Application()
+    : Options(Program::Kind(), OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
+                                            Program::PathCities(), Program::PathEarthFolder()}),
+      Pictures(Program::PathInstallation()),
+      Renderer({Program::PathInstallation(), Program::PathLocalUserAppData()}, Program::Mode(),
+               Pictures) {}
+
+void Application::LoadData() {
+    Settings.Load(Program::PathSettings());
+    Options.Load();
+}
+
+bool Application::QueueWeatherDownload(bool postPartialResults) {
+    if (Program::IsExiting()) {
+        return false;
+    }
+    auto work = MakeWeatherDownloadWork(Options, Program::Kind(), Program::Mode(),
+                                        DateTime::UtcNow(), postPartialResults, Results,
+                                        MakeWeatherServiceNoaa);
+    return work && Pool.Queue(std::move(work));
+}
+
+void Application::QueueHomeWeatherDownload() {
+    if (Program::IsExiting()) {
+        return;
+    }
+    if (auto work = MakeHomeWeatherDownloadWork(Options, Results, MakeWeatherServiceNoaa)) {
+        Pool.Queue(std::move(work));
+    }
+}
+
+void Application::QueueCloudDownload() {
+    if (Program::IsExiting()) {
+        return;
+    }
+    Pool.Queue(std::make_unique<DownloadCloudsWork>(
+        CloudDownloadFiles{Program::PathCloudsUrls(), Program::PathTempFolder() + "Clouds.jpg"},
+        [this](QImage layer) { Results.PostCloudImage(std::move(layer)); }));
+}
+
+void Application::QueueUpdateCheck() {
+    if (Program::IsExiting()) {
+        return;
+    }
+    auto work = std::make_unique<DownloadHttpWork>();
+    work->Url = UpdateCheck::Addresses().VersionFile;
+    work->CheckVersion = Program::Mode() == EnumAppMode::Desktop;
+    work->VersionCheck = [this](const std::string& text) {
+        UpdateCheck::CheckVersion(text, Results);
+    };
+    Pool.Queue(std::move(work));
+}
+
+bool Application::TakeWeatherResults() {
+    return Results.TakeWeatherResults(Options);
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/WorkPool.h"
+#include "app/WorkResults.h"
+#include "data/Options.h"
+#include "data/Settings.h"
+#include "render/EarthRenderer.h"
+#include "render/WeatherPictures.h"
+
+// Everything of the running edition that owns resources, in one object on the
+// stack of main. Members are built in the order written and torn down in
+// reverse: the pool joins its worker before the results receiver goes, the
+// renderer goes before the pictures it draws. Main thread only, but for what
+// the worker reaches through the pool and the receiver.
+// Needs the edition, mode and paths decided by Program::Initialize.
+class Application {
+public:
+    Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+    ~Application() = default;
+
+    // "Settings.txt", then the options with their cities and time zones.
+    void LoadData();
+
+    // The background jobs, handed to the pool; each returns at once and
+    // queues nothing once the program is exiting.
+    // The due cities' weather; false when none is due.
+    bool QueueWeatherDownload(bool postPartialResults);
+    // The home city's current conditions, whatever their age.
+    void QueueHomeWeatherDownload();
+    // A fresh cloud layer from the sources of "CloudsUrls.txt".
+    void QueueCloudDownload();
+    // The version file; only the desktop mode looks at what it says.
+    void QueueUpdateCheck();
+
+    // The weather the worker has handed back, applied to the options' cities.
+    bool TakeWeatherResults();
+
+    CSettings Settings;
+    COptions Options;
+    WeatherPictures Pictures;
+    EarthRenderer Renderer;
+    WorkResults Results;
+    WorkPool Pool;
+};
