@@ -1,22 +1,22 @@
 #include "app/OneShotRender.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMessageLogContext>
 #include <QSaveFile>
 #include <QString>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/Application.h"
 #include "app/Program.h"
 #include "core/Exceptions.h"
-#include "data/Options.h"
-#include "render/EarthRenderer.h"
 #include "render/Screen.h"
 #include "render/WeatherPicture.h"
-#include "render/WeatherPictures.h"
 
 namespace OneShotRender {
 namespace {
@@ -113,26 +113,42 @@ bool HasRecentWeather(const COptions& options, const DateTime& utcNow) {
     return options.Cities && std::any_of(options.Cities->begin(), options.Cities->end(), recent);
 }
 
+// The cities' weather through the program's own background work, bounded in
+// time; a city whose download fails is drawn as one without recent weather.
+void FetchWeather(Application& application) {
+    if (!application.Pool.Initialise() || !application.QueueWeatherDownload(false)) {
+        return;
+    }
+    QEventLoop loop;
+    QObject::connect(&application.Results, &WorkResults::weatherDone, &loop, &QEventLoop::quit);
+    QTimer::singleShot(WeatherFetchMilliseconds, &loop, &QEventLoop::quit);
+    loop.exec();
+    // Ends a transfer still running and joins the worker before anything is drawn.
+    application.Pool.Stop(1);
+    application.TakeWeatherResults();
+}
+
 QImage Compose(const Request& request, const DateTime& utcNow) {
-    WeatherPictures pictures(Program::PathInstallation());
-    EarthRenderer renderer({Program::PathInstallation(), Program::PathLocalUserAppData()},
-                           EnumAppMode::Desktop, pictures);
+    Application application;
+    EarthRenderer& renderer = application.Renderer;
     renderer.SetSinglePicture(true);
     // The night mask needs nothing of the options: it is made while they load.
     if (Program::Kind() != EnumAppKind::Weather) {
         renderer.PrepareNightMask(utcNow);
     }
-    COptions options(Program::Kind(),
-                     OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
-                                  Program::PathCities(), Program::PathEarthFolder()});
+    COptions& options = application.Options;
     options.Load();
+    if (request.Weather) {
+        FetchWeather(application);
+    }
 
     if (Program::Kind() == EnumAppKind::Weather) {
-        pictures.Load();
-        return ComposeWeatherPicture(options, pictures, TargetScreens(request, true), utcNow);
+        application.Pictures.Load();
+        return ComposeWeatherPicture(options, application.Pictures, TargetScreens(request, true),
+                                     utcNow);
     }
     if (options.ShowWeather && HasRecentWeather(options, utcNow)) {
-        pictures.Load();
+        application.Pictures.Load();
     }
     if (options.ShowClouds) {
         renderer.PrepareCloudLayer();
@@ -214,6 +230,8 @@ Request ParseArguments(const std::vector<std::string>& arguments) {
                 }
                 ParseTime(arguments[++i], request);
             }
+        } else if (argument == "--weather") {
+            request.Weather = true;
         } else if (argument.rfind("--", 0) == 0 || !request.File.empty()) {
             Fail("unexpected argument \"" + argument + "\"");
         } else {

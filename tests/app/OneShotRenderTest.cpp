@@ -8,7 +8,10 @@
 
 #include "app/OneShotRender.h"
 #include "core/Exceptions.h"
+#include "data/FavouriteCities.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
+#include "weather/soap/NdfdTestServer.h"
 
 namespace {
 
@@ -38,6 +41,8 @@ TEST(OneShotRenderArgumentsTest, WithoutSizeOrTimeTheScreenAndNowDecide) {
     const auto request = ParseArguments({"earth.jpg"});
     EXPECT_EQ(request.Width, 0);
     EXPECT_FALSE(request.Time.has_value());
+    EXPECT_FALSE(request.Weather);
+    EXPECT_TRUE(ParseArguments({"--weather", "earth.jpg"}).Weather);
 }
 
 TEST(OneShotRenderArgumentsTest, RefusesWhatItCannotHonour) {
@@ -159,6 +164,68 @@ TEST_F(OneShotRenderProgramTest, AFailedRenderReportsOnStderrAndLeavesTheFileAlo
     EXPECT_NE(unwritable.Errors.find("Nimbara --render: cannot write"), std::string::npos)
         << unwritable.Errors;
     EXPECT_EQ(TestSupport::ReadWholeFile(file), "old picture");
+}
+
+// The cities' weather from loopback services: station files for the default
+// cities and a forecast service for the home city.
+class OneShotWeatherTest : public OneShotRenderProgramTest {
+protected:
+    OneShotWeatherTest() {
+        for (const City& city : DefaultFavouriteCities()) {
+            stations_.Route("/metar/" + city.Station + ".TXT",
+                            TestSupport::Answer(200, "2026/06/21 11:00\n" + city.Station +
+                                                         " 211100Z 00000KT 10SM CLR 30/20 A3000\n"));
+        }
+        environment_.Set("SKYVANE_METAR_URL", stations_.BaseUrl() + "/metar");
+        environment_.Set("SKYVANE_FORECAST_URL", forecast_.Endpoint());
+        // Each test's own user folder: the one shared by the test program stays clean.
+        environment_.Set("XDG_CONFIG_HOME", config_.Folder());
+    }
+
+    QImage Render(const std::string& name, const std::string& extra) {
+        const std::string file = output_.Folder() + name;
+        const RenderRun run = RunProgram(
+            "terravue", "'" + file + "' --size 620x340 --time 2026-06-21T12:00:00Z" + extra);
+        EXPECT_EQ(run.ExitCode, 0) << run.Errors;
+        return QImage(QString::fromStdString(file));
+    }
+
+    TestSupport::TempFolder config_;
+    TestSupport::LoopbackHttpServer stations_;
+    NdfdTestServer forecast_;
+    TestSupport::ScopedEnvironment environment_;
+};
+
+// Miami (25.8 N, 80.3 W) on the default view at 2 pixels per degree.
+int PixelsChangedAroundMiami(const QImage& a, const QImage& b) {
+    int changed = 0;
+    for (int y = 128 - 12; y <= 128 + 12; ++y) {
+        for (int x = 129 - 12; x <= 129 + 12; ++x) {
+            changed += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return changed;
+}
+
+TEST_F(OneShotWeatherTest, TheCitiesWeatherIsFetchedAndDrawn) {
+    const QImage plain = Render("plain.png", "");
+    const QImage withWeather = Render("weather.png", " --weather");
+    EXPECT_GT(PixelsChangedAroundMiami(plain, withWeather), 100);
+    // One kept-alive connection fetched every city.
+    EXPECT_EQ(stations_.RequestsSeen().size(), DefaultFavouriteCities().size() + 1);
+    EXPECT_EQ(forecast_.CallCount(), 1);
+}
+
+TEST_F(OneShotWeatherTest, WithTheServicesDownThePictureIsDrawnWithoutWeather) {
+    // Two cities keep the pauses after each failed city short.
+    TestSupport::WriteWholeFile(config_.Folder() + "Terravue/Cities.txt",
+                                "358900;KMIA;USA;Miami;;25.791;-80.316\r\n"
+                                "113600;LFPO;France;Paris;Orly;48.733;2.4\r\n");
+    environment_.Set("SKYVANE_METAR_URL", "http://127.0.0.1:9/metar");
+    environment_.Set("SKYVANE_FORECAST_URL", "http://127.0.0.1:9/forecast");
+    const QImage plain = Render("plain.png", "");
+    const QImage withoutWeather = Render("weather.png", " --weather");
+    EXPECT_EQ(PixelsChangedAroundMiami(plain, withoutWeather), 0);
 }
 
 }  // namespace
