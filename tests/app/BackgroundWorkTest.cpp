@@ -56,7 +56,8 @@ TEST_F(BackgroundWorkTest, TheUpdateCheckAnnouncesANewerVersionToTheMainThread) 
     const TestSupport::ScopedEnvironment root("SKYVANE_SITE_ROOT", site.BaseUrl());
     Application application;
     bool announced = false;
-    QObject::connect(&application.Results, &WorkResults::newVersionAvailable,
+    // With the receiver as context the call is queued to the main thread.
+    QObject::connect(&application.Results, &WorkResults::newVersionAvailable, &application.Results,
                      [&announced] { announced = true; });
     ASSERT_TRUE(application.Pool.Initialise());
 
