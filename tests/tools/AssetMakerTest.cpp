@@ -95,6 +95,23 @@ TEST_F(AssetMakerTest, Icon_SizeMustBeAWholeNumberInRange) {
     EXPECT_FALSE(std::filesystem::exists(folder_.Path() / "a.png"));
 }
 
+TEST_F(AssetMakerTest, AppIcon_ScalesTheWholeViewBoxToTheSquare) {
+    TestSupport::WriteWholeFile(folder_.Path() / "half.svg",
+                                "<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 10 10\">"
+                                "<rect width=\"5\" height=\"10\" fill=\"#ffffff\"/></svg>");
+
+    ASSERT_EQ(Run({"app-icon", PathOf("half.svg"), PathOf("half.png"), "16"}), 0) << errors_;
+
+    const QImage icon(PathOf("half.png"));
+    ASSERT_EQ(icon.size(), QSize(16, 16));
+    for (const int y : {0, 8, 15}) {
+        EXPECT_EQ(icon.pixelColor(0, y), QColor(Qt::white)) << y;
+        EXPECT_EQ(icon.pixelColor(7, y), QColor(Qt::white)) << y;
+        EXPECT_EQ(qAlpha(icon.pixel(8, y)), 0) << y;
+        EXPECT_EQ(qAlpha(icon.pixel(15, y)), 0) << y;
+    }
+}
+
 TEST_F(AssetMakerTest, Panel_AlphaRisesOverTheThirtyPixelBorderAndIsEvenInside) {
     ASSERT_EQ(Run({"panel", PathOf("panel.png")}), 0) << errors_;
 

@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPainter>
+#include <QSvgRenderer>
 #include <algorithm>
 #include <vector>
 
@@ -16,6 +18,21 @@ void SaveImage(const QImage& image, const QString& path, int quality) {
     if (!image.save(path, isJpeg ? "JPEG" : "PNG", isJpeg ? quality : -1)) {
         throw ToolFailure("cannot write " + path.toStdString());
     }
+}
+
+QImage RenderDrawing(const QString& svgPath, int size) {
+    QSvgRenderer renderer(svgPath);
+    if (!renderer.isValid()) {
+        throw ToolFailure("cannot read the drawing " + svgPath.toStdString());
+    }
+    renderer.setAspectRatioMode(Qt::KeepAspectRatio);
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    renderer.render(&painter, QRectF(0, 0, size, size));
+    painter.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 namespace {

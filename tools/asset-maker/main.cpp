@@ -45,15 +45,19 @@ void Report(const QStringList& paths) {
     }
 }
 
-void RunIcon(const Arguments& arguments, const Arguments& options) {
+int ParseSize(const std::string& sizeText) {
     int size = 0;
-    const std::string& sizeText = arguments[2];
     const auto [stop, error] =
         std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
     if (error != std::errc() || stop != sizeText.data() + sizeText.size() || size < 8 ||
         size > 4096) {
         throw BadArguments("SIZE must be a whole number from 8 to 4096: \"" + sizeText + "\"");
     }
+    return size;
+}
+
+void RunIcon(const Arguments& arguments, const Arguments& options) {
+    const int size = ParseSize(arguments[2]);
     IconEdge edge = IconEdge::None;
     for (const std::string& option : options) {
         if (option == "--outline") {
@@ -75,6 +79,13 @@ void NoOptions(const Arguments& options) {
     if (!options.empty()) {
         throw BadArguments("unknown option \"" + options.front() + "\"");
     }
+}
+
+void RunAppIcon(const Arguments& arguments, const Arguments& options) {
+    NoOptions(options);
+    const int size = ParseSize(arguments[2]);
+    SaveImage(RenderDrawing(Text(arguments[0]), size), Text(arguments[1]));
+    Report({Text(arguments[1])});
 }
 
 void RunIcons(const Arguments& arguments, const Arguments& options) {
@@ -114,6 +125,9 @@ void RunBackgrounds(const Arguments& arguments, const Arguments& options) {
 constexpr Command Commands[] = {
     {"icon", "SVG PNG SIZE [--outline|--shadow]",
      "one drawing as a SIZE x SIZE transparent PNG, framed like the weather icons", 3, RunIcon},
+    {"app-icon", "SVG PNG SIZE",
+     "a whole drawing as a SIZE x SIZE transparent PNG, such as an edition's menu icon", 3,
+     RunAppIcon},
     {"icons", "SVG_FOLDER ASSETS_FOLDER",
      "every weather icon, small (64 x 64, outlined) and large (256 x 256), from the Meteocons "
      "drawings",

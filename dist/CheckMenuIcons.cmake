@@ -1,0 +1,25 @@
+# Checks that each edition's menu icon was drawn at each size: a PNG with an alpha channel
+# whose header gives that size.
+#   cmake -DICON_DIR=<hicolor folder> -DNAMES=<display names> -DSIZES=<sizes> -P CheckMenuIcons.cmake
+foreach(display_name IN LISTS NAMES)
+    string(TOLOWER ${display_name} name)
+    foreach(size IN LISTS SIZES)
+        set(picture ${ICON_DIR}/${size}x${size}/apps/${name}.png)
+        if(NOT EXISTS ${picture})
+            message(FATAL_ERROR "missing: ${picture}")
+        endif()
+        # The signature, the IHDR chunk's length and type, width, height, bit depth, colour type.
+        file(READ ${picture} header LIMIT 26 HEX)
+        math(EXPR expected_size "${size}" OUTPUT_FORMAT HEXADECIMAL)
+        string(SUBSTRING ${expected_size} 2 -1 expected_size)
+        string(LENGTH ${expected_size} digits)
+        while(digits LESS 8)
+            string(PREPEND expected_size 0)
+            math(EXPR digits "${digits} + 1")
+        endwhile()
+        set(expected "89504e470d0a1a0a0000000d49484452${expected_size}${expected_size}0806")
+        if(NOT header STREQUAL expected)
+            message(FATAL_ERROR "${picture} is not a ${size} x ${size} RGBA PNG: ${header}")
+        endif()
+    endforeach()
+endforeach()
