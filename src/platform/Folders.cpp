@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "core/Exceptions.h"
@@ -59,6 +60,33 @@ std::optional<std::string> XdgFolder(const char* variable, const char* underHome
     return WithTrailingSlash(*home) + underHome;
 }
 
+bool IsPrivateFolderOfUser(const struct stat& status) {
+    return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
+}
+
+std::optional<std::string> PrivateTemporaryFolder() {
+    const char* temporary = std::getenv("TMPDIR");
+    const std::string folder = WithTrailingSlash(IsAbsolute(temporary) ? temporary : "/tmp") +
+                               "skyvane-" + std::to_string(::getuid());
+    if (::mkdir(folder.c_str(), PrivateFolderMode) != 0 && errno != EEXIST) {
+        return std::nullopt;
+    }
+    // Checked and tightened through a descriptor that refuses a link, so that what is
+    // checked is what later opens find; in a sticky folder no one else can swap it.
+    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    struct stat status {};
+    bool usable =
+        ::fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode) && status.st_uid == ::getuid();
+    if (usable && !IsPrivateFolderOfUser(status)) {
+        usable = ::fchmod(descriptor, PrivateFolderMode) == 0;
+    }
+    ::close(descriptor);
+    return usable ? std::optional<std::string>(folder + "/") : std::nullopt;
+}
+
 std::optional<std::string> Created(std::optional<std::string> folder) {
     if (!folder || !Folders::CreateFolders(*folder, PrivateFolderMode)) {
         return std::nullopt;
@@ -102,6 +130,15 @@ std::optional<std::string> Folders::SystemFolder() {
         return std::nullopt;
     }
     return Created(WithTrailingSlash(*home) + ".local/bin/");
+}
+
+std::optional<std::string> Folders::RuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat status {};
+    if (IsAbsolute(runtime) && ::stat(runtime, &status) == 0 && IsPrivateFolderOfUser(status)) {
+        return WithTrailingSlash(runtime);
+    }
+    return PrivateTemporaryFolder();
 }
 
 bool Folders::CreateFolders(const std::string& path, mode_t mode) {

@@ -28,6 +28,12 @@ std::optional<std::string> LocalAppData();
 // $HOME/.local/bin/, created when missing. Looked up afresh on each call.
 std::optional<std::string> SystemFolder();
 
+// The private folder for the instance locks and sockets: $XDG_RUNTIME_DIR when it is an
+// absolute path to a folder of this user that no one else may enter; else "skyvane-<uid>/"
+// in the temporary folder ($TMPDIR when absolute, else /tmp), created 0700 and refused
+// unless it is a real folder (not a link) owned by this user. Nullopt when neither will do.
+std::optional<std::string> RuntimeFolder();
+
 // Creates the folder and each missing parent with the mode. True when the path is a
 // folder afterwards; false with errno set otherwise.
 bool CreateFolders(const std::string& path, mode_t mode);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
 
 #include "core/Exceptions.h"
 #include "platform/Folders.h"
@@ -87,6 +88,39 @@ TEST_F(FoldersTest, GetSystemDirectoryRaisesUntilTheFolderCanBeMadeAndThenKeepsI
     EXPECT_EQ(Util::GetSystemDirectoryW(), folder_.Folder() + "system/");
     environment_.Set("SKYVANE_SYSTEM_DIR", folder_.Folder() + "other");
     EXPECT_EQ(Util::GetSystemDirectoryW(), folder_.Folder() + "system/");
+}
+
+TEST_F(FoldersTest, RuntimeFolderIsAPrivateXdgFolderElseOurOwnPrivateTemporaryFolder) {
+    const std::string runtime = folder_.Folder() + "runtime";
+    const std::string temporary = folder_.Folder() + "tmp";
+    const std::string own = temporary + "/skyvane-" + std::to_string(::getuid());
+    fs::create_directories(runtime);
+    fs::create_directories(temporary);
+    fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
+    environment_.Set("TMPDIR", temporary);
+    environment_.Set("XDG_RUNTIME_DIR", runtime);
+    EXPECT_EQ(Folders::RuntimeFolder(), runtime + "/");
+    EXPECT_FALSE(fs::exists(own));
+
+    const fs::perms open = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                           fs::perms::others_read | fs::perms::others_exec;
+    fs::permissions(runtime, open, fs::perm_options::replace);
+    EXPECT_EQ(Folders::RuntimeFolder(), own + "/");
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+
+    environment_.Unset("XDG_RUNTIME_DIR");
+    fs::permissions(own, fs::perms::all, fs::perm_options::replace);
+    EXPECT_EQ(Folders::RuntimeFolder(), own + "/");
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+
+    // Something else in our folder's place is refused, and a link's target stays as it was.
+    fs::remove(own);
+    fs::create_directory_symlink(runtime, own);
+    EXPECT_EQ(Folders::RuntimeFolder(), std::nullopt);
+    EXPECT_EQ(fs::status(runtime).permissions(), open);
+    fs::remove(own);
+    WriteWholeFile(own, "");
+    EXPECT_EQ(Folders::RuntimeFolder(), std::nullopt);
 }
 
 TEST_F(FoldersTest, EmptyFolderDeletesRegularFilesOnlyAndNeverFollowsLinks) {
