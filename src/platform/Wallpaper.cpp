@@ -1,0 +1,104 @@
+#include "platform/Wallpaper.h"
+
+#include <QString>
+#include <QStringList>
+#include <cstdlib>
+
+#include "platform/CommandRunner.h"
+#include "platform/DBusCaller.h"
+#include "platform/GSettingsWallpaper.h"
+#include "platform/LxqtWallpaper.h"
+#include "platform/PlasmaWallpaper.h"
+#include "platform/PlatformLog.h"
+#include "platform/X11Wallpaper.h"
+#include "platform/XfceWallpaper.h"
+
+namespace {
+
+// One name as desktops spell it in XDG_CURRENT_DESKTOP or DESKTOP_SESSION.
+WallpaperDesktop DesktopOfName(const QString& name) {
+    static const std::pair<const char*, WallpaperDesktop> Names[] = {
+        {"gnome", WallpaperDesktop::Gnome},
+        {"gnome-xorg", WallpaperDesktop::Gnome},
+        {"unity", WallpaperDesktop::Unity},
+        {"budgie", WallpaperDesktop::Budgie},
+        {"budgie-desktop", WallpaperDesktop::Budgie},
+        {"x-cinnamon", WallpaperDesktop::Cinnamon},
+        {"cinnamon", WallpaperDesktop::Cinnamon},
+        {"mate", WallpaperDesktop::Mate},
+        {"kde", WallpaperDesktop::Plasma},
+        {"plasma", WallpaperDesktop::Plasma},
+        {"plasmawayland", WallpaperDesktop::Plasma},
+        {"xfce", WallpaperDesktop::Xfce},
+        {"lxqt", WallpaperDesktop::Lxqt}};
+    const QString lowered = name.trimmed().toLower();
+    for (const auto& [spelling, desktop] : Names) {
+        if (lowered == QLatin1String(spelling)) {
+            return desktop;
+        }
+    }
+    return WallpaperDesktop::None;
+}
+
+const char* Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr ? value : "";
+}
+
+}  // namespace
+
+WallpaperDesktop ChooseWallpaperDesktop(const DesktopSession& session) {
+    for (const QString& name :
+         QString::fromStdString(session.CurrentDesktop).split(':', Qt::SkipEmptyParts)) {
+        if (const WallpaperDesktop desktop = DesktopOfName(name);
+            desktop != WallpaperDesktop::None) {
+            return desktop;
+        }
+    }
+    if (const WallpaperDesktop desktop = DesktopOfName(QString::fromStdString(session.SessionName));
+        desktop != WallpaperDesktop::None) {
+        return desktop;
+    }
+    return session.XDisplay && !session.Wayland ? WallpaperDesktop::X11 : WallpaperDesktop::None;
+}
+
+std::unique_ptr<WallpaperBackend> MakeWallpaperBackend() {
+    DesktopSession session;
+    session.CurrentDesktop = Environment("XDG_CURRENT_DESKTOP");
+    session.SessionName = Environment("DESKTOP_SESSION");
+    session.Wayland = QString::fromUtf8(Environment("XDG_SESSION_TYPE")) == "wayland" ||
+                      *Environment("WAYLAND_DISPLAY") != '\0';
+    session.XDisplay = *Environment("DISPLAY") != '\0' && X11Wallpaper::CanConnect();
+
+    auto gsettings = [](const char* name, const GSettingsWallpaper::Schema& schema) {
+        return std::make_unique<GSettingsWallpaper>(name, schema,
+                                                    std::make_unique<ProcessCommandRunner>());
+    };
+    switch (ChooseWallpaperDesktop(session)) {
+        case WallpaperDesktop::Gnome:
+            return gsettings("GNOME", GSettingsWallpaper::Gnome);
+        case WallpaperDesktop::Unity:
+            return gsettings("Unity", GSettingsWallpaper::Gnome);
+        case WallpaperDesktop::Budgie:
+            return gsettings("Budgie", GSettingsWallpaper::Gnome);
+        case WallpaperDesktop::Cinnamon:
+            return gsettings("Cinnamon", GSettingsWallpaper::Cinnamon);
+        case WallpaperDesktop::Mate:
+            return gsettings("MATE", GSettingsWallpaper::Mate);
+        case WallpaperDesktop::Plasma:
+            return std::make_unique<PlasmaWallpaper>(std::make_unique<SessionBusCaller>());
+        case WallpaperDesktop::Xfce:
+            return std::make_unique<XfceWallpaper>(std::make_unique<ProcessCommandRunner>());
+        case WallpaperDesktop::Lxqt:
+            return std::make_unique<LxqtWallpaper>(std::make_unique<ProcessCommandRunner>());
+        case WallpaperDesktop::X11:
+            return std::make_unique<X11Wallpaper>();
+        case WallpaperDesktop::None:
+            break;
+    }
+    qCWarning(lcPlatform) << "The wallpaper cannot be set on this desktop: XDG_CURRENT_DESKTOP"
+                          << session.CurrentDesktop.c_str() << "DESKTOP_SESSION"
+                          << session.SessionName.c_str() << "Wayland" << session.Wayland
+                          << "X display" << session.XDisplay;
+    return nullptr;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+// What a desktop showed, as its backend needs it to put it back.
+struct RecordedWallpaper {
+    // The picture's file path ("" when none); a file:// URI is turned into a path.
+    std::string Picture;
+    // Backend-specific keys and values, in the backend's own spelling.
+    std::vector<std::pair<std::string, std::string>> Values;
+
+    bool operator==(const RecordedWallpaper&) const = default;
+};
+
+// The desktop wallpaper of one kind of desktop. Every operation says whether it worked and
+// never raises; failures leave a line on lcPlatform.
+class WallpaperBackend {
+public:
+    virtual ~WallpaperBackend() = default;
+    // "GNOME", "Xfce", "X11", ...
+    virtual std::string Name() const = 0;
+    // Nullopt when the desktop's state cannot be read.
+    virtual std::optional<RecordedWallpaper> Record() = 0;
+    // Shows the picture stretched over every monitor and workspace.
+    virtual bool Set(const std::string& picturePath) = 0;
+    // Puts a recorded state back. A record whose Picture the caller emptied clears the
+    // picture instead: that is how a stale wallpaper of an earlier run is dropped.
+    virtual bool Restore(const RecordedWallpaper& recorded) = 0;
+};
+
+// The kinds of desktop a backend exists for.
+enum class WallpaperDesktop { None, Gnome, Unity, Budgie, Cinnamon, Mate, Plasma, Xfce, Lxqt, X11 };
+
+// What the choice of backend looks at.
+struct DesktopSession {
+    std::string CurrentDesktop;  // $XDG_CURRENT_DESKTOP: names separated by ":", first wins
+    std::string SessionName;     // $DESKTOP_SESSION, when the former names nothing known
+    bool Wayland = false;        // a Wayland session, whose X root (if any) nobody sees
+    bool XDisplay = false;       // an X display that accepts a connection
+};
+
+WallpaperDesktop ChooseWallpaperDesktop(const DesktopSession& session);
+
+// Chosen once from XDG_CURRENT_DESKTOP (and what is running); null where nothing fits.
+std::unique_ptr<WallpaperBackend> MakeWallpaperBackend();
