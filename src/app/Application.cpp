@@ -3,19 +3,43 @@
 #include <QImage>
 #include <utility>
 
+#include "app/FormHidden.h"
 #include "app/Program.h"
 #include "app/UpdateCheck.h"
+#include "app/WallpaperOutput.h"
 #include "app/WeatherQueue.h"
 #include "net/DownloadHttpWork.h"
+#include "core/Exceptions.h"
 #include "render/CloudLayer.h"
+#include "ui/FormEarth.h"
 #include "weather/WeatherServiceNoaa.h"
+
+namespace {
+
+Application* current = nullptr;
+
+}  // namespace
 
 Application::Application()
     : Options(Program::Kind(), OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
                                             Program::PathCities(), Program::PathEarthFolder()}),
       Pictures(Program::PathInstallation()),
       Renderer({Program::PathInstallation(), Program::PathLocalUserAppData()}, Program::Mode(),
-               Pictures) {}
+               Pictures) {
+    current = this;
+}
+
+Application::~Application() {
+    current = nullptr;
+}
+
+Application& Application::Current() {
+    if (current == nullptr) {
+        static constexpr const char* Location = "Application::Current (1)";
+        RaiseError(Location);
+    }
+    return *current;
+}
 
 void Application::LoadData() {
     Settings.Load(Program::PathSettings());
@@ -42,7 +66,9 @@ void Application::QueueHomeWeatherDownload() {
 }
 
 void Application::QueueCloudDownload() {
-    if (Program::IsExiting()) {
+    // The weather edition shows clouds only on the desktop.
+    if (Program::IsExiting() || !Options.ShowClouds ||
+        (Program::Kind() == EnumAppKind::Weather && Program::Mode() != EnumAppMode::Desktop)) {
         return;
     }
     Pool.Queue(std::make_unique<DownloadCloudsWork>(

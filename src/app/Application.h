@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "app/WorkPool.h"
 #include "app/WorkResults.h"
 #include "data/Options.h"
@@ -7,18 +9,26 @@
 #include "render/EarthRenderer.h"
 #include "render/WeatherPictures.h"
 
+class CFormEarth;
+class CFormHidden;
+class WallpaperOutput;
+
 // Everything of the running edition that owns resources, in one object on the
 // stack of main. Members are built in the order written and torn down in
 // reverse: the pool joins its worker before the results receiver goes, the
 // renderer goes before the pictures it draws. Main thread only, but for what
 // the worker reaches through the pool and the receiver.
-// Needs the edition, mode and paths decided by Program::Initialize.
+// Needs the edition, mode and paths decided by Program::Initialize. The one
+// that lives is what Program's operations act on.
 class Application {
 public:
     Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
-    ~Application() = default;
+    ~Application();
+
+    // The living application object; raises "Application::Current (1)" without one.
+    static Application& Current();
 
     // "Settings.txt", then the options with their cities and time zones.
     void LoadData();
@@ -29,7 +39,8 @@ public:
     bool QueueWeatherDownload(bool postPartialResults);
     // The home city's current conditions, whatever their age.
     void QueueHomeWeatherDownload();
-    // A fresh cloud layer from the sources of "CloudsUrls.txt".
+    // A fresh cloud layer from the sources of "CloudsUrls.txt", while clouds
+    // are shown (the weather edition: on the desktop only).
     void QueueCloudDownload();
     // The version file; only the desktop mode looks at what it says.
     void QueueUpdateCheck();
@@ -43,4 +54,12 @@ public:
     EarthRenderer Renderer;
     WorkResults Results;
     WorkPool Pool;
+
+    // Desktop mode's parts, made by Program::OnStartupDesktop and let go by
+    // Program::OnShutdown in the order the program's windows are destroyed.
+    std::unique_ptr<WallpaperOutput> Wallpaper;
+    // A wallpaper refresh came while the previous picture was still under way.
+    bool WallpaperPending = false;
+    std::unique_ptr<CFormEarth> FormEarth;
+    std::unique_ptr<CFormHidden> FormHidden;
 };

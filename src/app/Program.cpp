@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/ProgramState.h"
+#include "platform/InstanceChannel.h"
 #include "core/Util.h"
 
 namespace Program {
@@ -242,15 +243,55 @@ void DetermineAppMode(const std::string& commandLine) {
     values.ParentWindow = parentWindow;
 }
 
-bool Initialize(const char* startedAs, const std::string& commandLine) {
+namespace {
+
+// A desktop start ends when a running instance takes its message; otherwise it
+// runs, holding the lock when it can.
+bool CheckDesktopInstance() {
+    auto channel = std::make_unique<InstanceChannel>(HiddenWindowClassName());
+    if (!channel->HoldLock() && channel->Send(InstanceChannel::SecondDesktopStart)) {
+        return false;
+    }
+    Values().Instance = std::move(channel);
+    return true;
+}
+
+// A configure start hands over to a running instance's options when it can.
+bool CheckConfigureInstance() {
+    InstanceChannel channel(HiddenWindowClassName());
+    return !(channel.AnotherInstanceRuns() && channel.Send(InstanceChannel::ConfigureStart));
+}
+
+}  // namespace
+
+bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance) {
     try {
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         InitPathInfo(startedAs);
         DetermineAppMode(commandLine);
+        if (checkInstance && Mode() == EnumAppMode::Desktop) {
+            return CheckDesktopInstance();
+        }
+        if (Mode() == EnumAppMode::Configure) {
+            return CheckConfigureInstance();
+        }
         return true;
     } catch (...) {
         return false;
     }
+}
+
+InstanceChannel* Instance() {
+    return Values().Instance.get();
+}
+
+void CloseInstanceMutex() {
+    Values().Instance.reset();
+}
+
+bool QuitRunningInstance() {
+    InstanceChannel channel(HiddenWindowClassName());
+    return channel.Send(InstanceChannel::QuitRequest);
 }
 
 std::string CommandLineFromArguments(int argc, const char* const* argv) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QImage>
 #include <cstdint>
 #include <string>
 
 #include "core/AppKind.h"
+
+class InstanceChannel;
 
 // The application object: process-wide values and the operations that decide,
 // before any window exists, which edition runs and how it was started.
@@ -17,7 +20,37 @@ void InitPathInfo(const char* startedAs);
 // Sets Kind, Mode and ParentWindow from ExeFileName and the command line.
 void DetermineAppMode(const std::string& commandLine);
 // The whole pre-window start-up; false means: end the process now with exit code 0.
-bool Initialize(const char* startedAs, const std::string& commandLine);
+// Without checkInstance a desktop start does not look for a running instance
+// (a one-shot render, or a start that only talks to it).
+bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance = true);
+// The channel of a desktop start that holds the edition's lock; null otherwise.
+InstanceChannel* Instance();
+// Lets the lock and the channel go, before the event loop's machinery ends.
+void CloseInstanceMutex();
+// "--quit": asks the running desktop instance of the edition to exit; false
+// when none answered.
+bool QuitRunningInstance();
+
+// The start-up of the mode, on the application object that main made; true
+// when the event loop is to run. Any other mode than the four gives false.
+bool OnStartup();
+bool OnStartupDesktop();
+// The orderly exit: stops the work, saves the settings, puts the user's
+// wallpaper back and ends the event loop with code 0. A second call only ends the loop.
+void Exit();
+// After the event loop: empties the program's folders and destroys the windows.
+void OnShutdown();
+
+// Redraws the windows that show the data.
+void RefreshWindows();
+// Renders and sets the wallpaper, or puts the user's own back.
+void UpdateWallpaper();
+// UpdateWallpaper then RefreshWindows, failures swallowed.
+void UpdateDisplays();
+// The weather work has ended: its results are shown.
+void OnWeatherDone();
+// A new cloud layer: shown, then kept as "Clouds.png".
+void OnNewCloudImage(const QImage& layer);
 
 // Joins the arguments after the program name the way one command-line string reads.
 std::string CommandLineFromArguments(int argc, const char* const* argv);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "core/AppKind.h"
 #include "core/Nullable.h"
+#include "platform/InstanceChannel.h"
 
 // The process-wide values behind the Program operations; private to src/app.
 namespace Program::Detail {
@@ -28,6 +30,8 @@ struct ProcessValues {
     std::string ScreenSaverFileName;
     std::string PathExeFolder;
     bool IsFirstRun = false;
+    // The edition's lock, held by a desktop start, and the channel other starts reach it by.
+    std::unique_ptr<InstanceChannel> Instance;
     PathCache Paths;
 };
 

@@ -6,6 +6,8 @@ bin=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+# Without a display a desktop start names its edition and ends.
+unset DISPLAY WAYLAND_DISPLAY
 failures=0
 
 check() {  # description, expected exit code, expected stderr pattern ('' = empty), command...
@@ -39,9 +41,10 @@ ln -s "$bin/skyvane" "$work/terravue.bin"
 ln -s "$bin/skyvane" "$work/Nimbara.EXE"
 ln -s "$bin/skyvane" "$work/copy of terravue"
 check "another extension ends quietly" 0 '' "$work/terravue.bin" /s
-check "the weather edition starts under a .EXE name" 0 '^Nimbara: ' "$work/Nimbara.EXE"
-check "an unknown base name starts the time-zones edition" 0 '^Meridio: ' "$work/copy of terravue"
-check "the Earth edition starts under its link" 0 '^Terravue: ' "$bin/terravue"
+check "the weather edition starts under a .EXE name" 1 '^Nimbara: there is no display' "$work/Nimbara.EXE"
+check "an unknown base name starts the time-zones edition" 1 '^Meridio: there is no display' \
+    "$work/copy of terravue"
+check "the Earth edition starts under its link" 1 '^Terravue: there is no display' "$bin/terravue"
 check "a screen-saver preview without a window id ends quietly" 0 '' "$bin/terravue.scr" /p:x
 
 (( failures == 0 ))

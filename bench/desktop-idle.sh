@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Starts the desktop program under Xvfb at 3840 x 2160 with every download
+# pointed at a closed port, and prints: seconds from start to the wallpaper
+# being set, the resident memory once settled, and the CPU seconds used over
+# the next idle period (two minutes by default).
+#
+#   bench/desktop-idle.sh [BIN_DIR] [IDLE_SECONDS]     (defaults: build/bin, 120)
+#
+# Needs xvfb and x11-utils (xprop).
+set -euo pipefail
+bin=$(cd "${1:-build/bin}" && pwd)
+idle=${2:-120}
+for tool in Xvfb xprop; do
+    command -v "$tool" >/dev/null || { echo "missing: $tool (apt-get install xvfb x11-utils)" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=
+program_pid=
+cleanup() {
+    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
+export DISPLAY=:$(head -n1 "$work/display")
+
+# A home of its own; the clocks off (the Earth edition's default); no download
+# reaches anything: every transfer goes to a proxy on a closed port.
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
+export XDG_RUNTIME_DIR=$work/runtime XDG_CURRENT_DESKTOP=
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+export http_proxy=http://127.0.0.1:9 https_proxy=http://127.0.0.1:9 no_proxy=
+unset QT_QPA_PLATFORM
+
+wallpaper_set() { xprop -root _XROOTPMAP_ID 2>/dev/null | grep -q 'pixmap id'; }
+if wallpaper_set; then echo "the root window already has a wallpaper" >&2; exit 1; fi
+
+start=$(date +%s.%N)
+"$bin/terravue" >"$work/program.log" 2>&1 &
+program_pid=$!
+until wallpaper_set; do
+    kill -0 "$program_pid" 2>/dev/null || { echo "the program ended:" >&2; cat "$work/program.log" >&2; exit 1; }
+    sleep 0.01
+done
+set_at=$(date +%s.%N)
+
+cpu_seconds() {
+    local ticks
+    ticks=$(awk '{ print $14 + $15 }' "/proc/$program_pid/stat")
+    echo "$ticks / $(getconf CLK_TCK)" | bc -l
+}
+sleep 5
+rss_kib=$(awk '/^VmRSS:/ { print $2 }' "/proc/$program_pid/status")
+cpu_before=$(cpu_seconds)
+sleep "$idle"
+cpu_after=$(cpu_seconds)
+
+printf 'first wallpaper after %.2f s (target <= 1.5)\n' "$(echo "$set_at - $start" | bc -l)"
+printf 'resident memory %.1f MiB (target <= 200)\n' "$(echo "$rss_kib / 1024" | bc -l)"
+printf 'CPU over %d idle seconds: %.2f s (target <= 1.0 over 120 s)\n' "$idle" \
+    "$(echo "$cpu_after - $cpu_before" | bc -l)"

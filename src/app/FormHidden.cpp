@@ -1,0 +1,286 @@
+#include "app/FormHidden.h"
+
+#include <QCoreApplication>
+#include <QIcon>
+#include <QMenu>
+#include <QMessageBox>
+#include <utility>
+
+#include "app/AppLog.h"
+#include "app/Application.h"
+#include "app/Program.h"
+#include "app/UpdateCheck.h"
+#include "core/Exceptions.h"
+#include "ui/FormEarth.h"
+#include "ui/Links.h"
+
+namespace {
+
+// Every handler catches everything: a failed step changes nothing and the
+// next tick tries again.
+template <class Step>
+void Guarded(const char* what, Step step) {
+    try {
+        step();
+    } catch (...) {
+        qCWarning(lcApp) << what << "failed:" << CurrentExceptionText().c_str();
+    }
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+}  // namespace
+
+CFormHidden::CFormHidden(Application& application)
+    : application_(application), trayMenu_(std::make_unique<QMenu>()) {
+    BuildTrayMenu();
+    trayIcon_.setContextMenu(trayMenu_.get());
+    trayIcon_.setToolTip(Text(Program::AppDisplayName()));
+    connect(&trayIcon_, &QSystemTrayIcon::activated, this, &CFormHidden::OnTrayActivated);
+
+    WorkResults& results = application_.Results;
+    connect(&results, &WorkResults::weatherPartial, this, &CFormHidden::OnWeatherPartial);
+    connect(&results, &WorkResults::weatherDone, this, [] { Program::OnWeatherDone(); });
+    connect(&results, &WorkResults::cloudImageReady, this,
+            [](const QImage& layer) { Program::OnNewCloudImage(layer); });
+    connect(&results, &WorkResults::newVersionAvailable, this, &CFormHidden::OnNewVersion);
+
+    connect(&weatherTimer_, &QTimer::timeout, this, &CFormHidden::OnWeatherTimer);
+    connect(&redrawTimer_, &QTimer::timeout, this, &CFormHidden::OnRedrawTimer);
+    connect(&nightMaskTimer_, &QTimer::timeout, this, &CFormHidden::OnNightMaskTimer);
+    connect(&cloudTimer_, &QTimer::timeout, this, &CFormHidden::OnCloudTimer);
+    connect(&minuteWatch_, &QTimer::timeout, this, &CFormHidden::OnMinuteWatch);
+
+    Guarded("the first downloads", [this] {
+        if (Program::Kind() == EnumAppKind::Weather) {
+            application_.QueueHomeWeatherDownload();
+        }
+        application_.QueueWeatherDownload(true);
+        if (Program::Mode() == EnumAppMode::Desktop) {
+            application_.QueueCloudDownload();
+        }
+        weatherTimer_.start(WeatherCheckFirstPeriod);
+        redrawTimer_.start(RedrawPeriod);
+        nightMaskTimer_.start(NightMaskPeriod);
+        cloudTimer_.start(CloudDownloadPeriod);
+        minuteWatch_.start(MinuteWatchPeriod);
+    });
+}
+
+CFormHidden::~CFormHidden() = default;
+
+void CFormHidden::BuildTrayMenu() {
+    QMenu& menu = *trayMenu_;
+    const auto add = [&menu](const char* text, void (CFormHidden::*command)(), CFormHidden* self) {
+        QObject::connect(menu.addAction(QString::fromLatin1(text)), &QAction::triggered, self,
+                         [self, command] { Guarded("a tray command", [&] { (self->*command)(); }); });
+    };
+    const auto exit = [&menu] {
+        QObject::connect(menu.addAction(QStringLiteral("Exit")), &QAction::triggered, &menu,
+                         [] { Program::Exit(); });
+    };
+    switch (Program::Kind()) {
+        case EnumAppKind::Earth:
+            add("Web Site", &CFormHidden::OpenWebSite, this);
+            add("Feedback", &CFormHidden::OpenFeedback, this);
+            menu.addSeparator();
+            add("Options", &CFormHidden::OpenOptions, this);
+            add("Time Zones", &CFormHidden::ShowTimeZones, this);
+            add("Earth", &CFormHidden::ShowEarth, this);
+            add("Local Weather", &CFormHidden::ShowLocalWeather, this);
+            menu.addSeparator();
+            exit();
+            break;
+        case EnumAppKind::Weather:
+            add("Terravue", &CFormHidden::OpenEarthEditionPage, this);
+            add("Web Site", &CFormHidden::OpenWebSite, this);
+            add("Feedback", &CFormHidden::OpenFeedback, this);
+            menu.addSeparator();
+            add("Options", &CFormHidden::OpenOptions, this);
+            add("Change Location", &CFormHidden::ChangeLocation, this);
+            menu.addSeparator();
+            add("Time Zones", &CFormHidden::ShowTimeZones, this);
+            add("Earth", &CFormHidden::ShowEarth, this);
+            add("Local Weather", &CFormHidden::ShowLocalWeather, this);
+            menu.addSeparator();
+            exit();
+            break;
+        case EnumAppKind::TimeZones:
+            add("Terravue", &CFormHidden::OpenEarthEditionPage, this);
+            add("Web Site", &CFormHidden::OpenWebSite, this);
+            add("Feedback", &CFormHidden::OpenFeedback, this);
+            menu.addSeparator();
+            add("Options", &CFormHidden::OpenOptions, this);
+            add("Earth", &CFormHidden::ShowEarth, this);
+            add("Time Zones", &CFormHidden::ShowTimeZones, this);
+            menu.addSeparator();
+            exit();
+            break;
+    }
+}
+
+void CFormHidden::AddNotifyIcon() {
+    Guarded("the tray icon", [this] {
+        const QIcon icon(Text(Program::PathUIFolder() + Program::AppDisplayName() + ".svg"));
+        if (icon.isNull()) {
+            static constexpr const char* Location = "CFormHidden::AddNotifyIcon (241)";
+            RaiseError(Location);
+        }
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            static constexpr const char* Location = "CFormHidden::AddNotifyIcon (251)";
+            RaiseError(Location);
+        }
+        trayIcon_.setIcon(icon);
+        trayIcon_.show();
+    });
+}
+
+void CFormHidden::RemoveNotifyIcon() {
+    trayIcon_.hide();
+}
+
+void CFormHidden::ShowBalloonTip() {
+    Guarded("the balloon", [this] {
+        if (!trayIcon_.isVisible() || !QSystemTrayIcon::supportsMessages()) {
+            static constexpr const char* Location = "CFormHidden::ShowBalloonTip (290)";
+            RaiseError(Location);
+        }
+        const std::string& name = Program::AppDisplayName();
+        trayIcon_.showMessage(Text(name), Text("To access " + name + " menu, right click on this icon."),
+                              QSystemTrayIcon::Information, BalloonMilliseconds);
+    });
+}
+
+void CFormHidden::OnInstanceMessage(int message) {
+    Guarded("a message of another process", [this, message] {
+        if (message == MessageShowTrayIcon) {
+            RemoveNotifyIcon();
+            AddNotifyIcon();
+            ShowBalloonTip();
+        } else if (message == MessageOpenOptions) {
+            OpenOptions();
+        } else if (message == MessageExit) {
+            Program::Exit();
+            // The loop ends with the code the senders' scripts expect.
+            QCoreApplication::exit(1);
+        }
+    });
+}
+
+void CFormHidden::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
+    if (reason == QSystemTrayIcon::DoubleClick) {
+        Guarded("the tray's double-click", [this] { OpenOptions(); });
+    }
+}
+
+// The options dialog and the floating windows come with their own windows;
+// until then the commands only say so in the log.
+void CFormHidden::OpenOptions() {
+    qCInfo(lcApp) << "the options dialog is not part of this build";
+}
+
+void CFormHidden::ChangeLocation() {
+    qCInfo(lcApp) << "the options dialog is not part of this build";
+}
+
+void CFormHidden::ShowTimeZones() {
+    qCInfo(lcApp) << "the time-zones window is not part of this build";
+}
+
+void CFormHidden::ShowLocalWeather() {
+    qCInfo(lcApp) << "the local-weather window is not part of this build";
+}
+
+void CFormHidden::ShowEarth() {
+    if (application_.FormEarth) {
+        application_.FormEarth->ShowWindow();
+    }
+}
+
+void CFormHidden::OpenFeedback() {
+    OpenPageQuietly(nullptr, UpdateCheck::Addresses().FeedbackPage);
+}
+
+void CFormHidden::OpenWebSite() {
+    OpenProductPage(nullptr, UpdateCheck::Addresses().ProductPage, UpdateCheck::SiteHostName(),
+                    Program::AppDisplayName());
+}
+
+void CFormHidden::OpenEarthEditionPage() {
+    OpenPageQuietly(nullptr, UpdateCheck::Addresses().EarthEditionPage);
+}
+
+void CFormHidden::OnWeatherTimer() {
+    Guarded("the weather check", [this] {
+        application_.QueueWeatherDownload(false);
+        if (weatherTickCount_ < 2) {
+            ++weatherTickCount_;
+        }
+        if (weatherTickCount_ == 2) {
+            weatherTickCount_ = 3;
+            weatherTimer_.start(WeatherCheckPeriod);
+            application_.QueueUpdateCheck();
+        }
+    });
+}
+
+void CFormHidden::OnRedrawTimer() {
+    Guarded("the redraw", [this] {
+        application_.Renderer.UpdateNightLayer(DateTime::UtcNow());
+        if (Program::Kind() == EnumAppKind::Weather) {
+            Program::RefreshWindows();
+        } else {
+            Program::UpdateDisplays();
+        }
+    });
+}
+
+void CFormHidden::OnNightMaskTimer() {
+    Guarded("the night mask", [this] { application_.Renderer.BuildNightMask(DateTime::UtcNow()); });
+}
+
+void CFormHidden::OnCloudTimer() {
+    Guarded("the cloud download", [this] { application_.QueueCloudDownload(); });
+}
+
+void CFormHidden::OnMinuteWatch() {
+    Guarded("the minute watch", [this] {
+        if (!application_.Options.ShowTimeZonesOnWallpaper) {
+            return;
+        }
+        const int minute =
+            static_cast<int>(DateTime::UtcNow().Ticks() / TimeSpan::TicksPerMinute % 60);
+        if (minute != lastMinute_) {
+            lastMinute_ = minute;
+            Program::UpdateWallpaper();
+        }
+    });
+}
+
+void CFormHidden::OnWeatherPartial() {
+    Guarded("the weather results", [this] {
+        if (!Program::IsExiting() && application_.TakeWeatherResults()) {
+            Program::RefreshWindows();
+        }
+    });
+}
+
+void CFormHidden::OnNewVersion() {
+    Guarded("the new-version prompt", [this] {
+        if (Program::Mode() != EnumAppMode::Desktop ||
+            !UpdateCheck::TakePromptTurn(application_.Settings, Program::PathSettings(),
+                                         DateTime::Now())) {
+            return;
+        }
+        const std::string& name = Program::AppDisplayName();
+        const auto answer = QMessageBox::question(
+            nullptr, Text(name),
+            Text("A new version of " + name + " is available.\r\nWould you like to download it?"),
+            QMessageBox::Yes | QMessageBox::No);
+        if (answer == QMessageBox::Yes) {
+            OpenPageQuietly(nullptr, UpdateCheck::Addresses().UpdatePage);
+        }
+    });
+}

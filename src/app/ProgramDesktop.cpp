@@ -1,0 +1,263 @@
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QImageWriter>
+#include <QScreen>
+#include <QSaveFile>
+#include <QThreadPool>
+#include <filesystem>
+#include <utility>
+
+#include "app/AppLog.h"
+#include "app/Application.h"
+#include "app/FormHidden.h"
+#include "app/Program.h"
+#include "app/UpdateCheck.h"
+#include "app/WallpaperOutput.h"
+#include "core/Exceptions.h"
+#include "platform/Folders.h"
+#include "platform/InstanceChannel.h"
+#include "render/Screen.h"
+#include "render/WeatherPicture.h"
+#include "ui/FormAbout.h"
+#include "ui/FormEarth.h"
+#include "ui/Links.h"
+
+namespace Program {
+namespace {
+
+// Failures of the displays are swallowed: the previous picture stays.
+template <class Step>
+void Guarded(const char* what, Step step) {
+    try {
+        step();
+    } catch (...) {
+        qCWarning(lcApp) << what << "failed:" << CurrentExceptionText().c_str();
+    }
+}
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// The primary screen as a picture of its own: the map from its origin.
+Screen WallpaperScreen() {
+    Screen primary = Screen::PrimaryScreen();
+    const ScreenRect bounds = primary.Bounds;
+    primary.Bounds = bounds.Translated(-bounds.Left, -bounds.Top);
+    primary.WorkArea = primary.WorkArea.Translated(-bounds.Left, -bounds.Top);
+    return primary;
+}
+
+QImage ComposeWallpaper(Application& application, const DateTime& utcNow) {
+    COptions& options = application.Options;
+    if (Kind() == EnumAppKind::Weather) {
+        if (!options.HomeCity) {
+            return {};
+        }
+        return ComposeWeatherPicture(options, application.Pictures, GetScreens(), utcNow);
+    }
+    return application.Renderer.ComposeEarth(options, WallpaperScreen(), utcNow);
+}
+
+void ShowAbout(QWidget* owner) {
+    const UpdateCheck::SiteAddresses& addresses = UpdateCheck::Addresses();
+    CFormAbout about(Text(AppDisplayName()), Text(UpdateCheck::ProgramVersionText()),
+                     Text("support@" + UpdateCheck::SiteHostName()), Text(UpdateCheck::SiteRoot()),
+                     owner);
+    QObject::connect(&about, &CFormAbout::webPageRequested, &about, [&about, &addresses] {
+        OpenProductPage(&about, addresses.ProductPage, addresses.ProductPage, AppDisplayName());
+    });
+    about.exec();
+}
+
+std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
+    auto form = std::make_unique<CFormEarth>(
+        Text(AppDisplayName()), [&application](QPainter& painter, const QRect& rect) {
+            application.Renderer.DrawEarth(painter, application.Options, rect, rect,
+                                           DateTime::UtcNow());
+        });
+    CFormEarth* window = form.get();
+    QObject::connect(window, &CFormEarth::exitRequested, window, [] { Exit(); });
+    QObject::connect(window, &CFormEarth::optionsRequested, window, [&application] {
+        if (application.FormHidden) {
+            application.FormHidden->OpenOptions();
+        }
+    });
+    QObject::connect(window, &CFormEarth::localWeatherRequested, window, [&application] {
+        if (application.FormHidden) {
+            application.FormHidden->ShowLocalWeather();
+        }
+    });
+    QObject::connect(window, &CFormEarth::webPageRequested, window, [window] {
+        const std::string& page = UpdateCheck::Addresses().ProductPage;
+        OpenProductPage(window, page, page, AppDisplayName());
+    });
+    QObject::connect(window, &CFormEarth::feedbackRequested, window,
+                     [window] { OpenPageQuietly(window, UpdateCheck::Addresses().FeedbackPage); });
+    QObject::connect(window, &CFormEarth::aboutRequested, window, [window] { ShowAbout(window); });
+    return form;
+}
+
+}  // namespace
+
+bool OnStartup() {
+    switch (Mode()) {
+        case EnumAppMode::Desktop:
+            return OnStartupDesktop();
+        default:
+            return false;
+    }
+}
+
+bool OnStartupDesktop() {
+    Application& application = Application::Current();
+    application.Pool.Initialise();
+    std::error_code error;
+    SetFirstRun(!std::filesystem::exists(PathSettings(), error));
+
+    application.Wallpaper =
+        std::make_unique<WallpaperOutput>(MakeWallpaperBackend(), PathWallpaperFolder());
+    application.Wallpaper->RecordUserWallpaper();
+    Folders::EmptyFolder(PathWallpaperFolder());
+
+    application.Renderer.LoadStartupPictures();
+    application.Pictures.Load();
+    application.LoadData();
+    if (Kind() == EnumAppKind::Earth) {
+        const DateTime utcNow = DateTime::UtcNow();
+        application.Renderer.BuildNightMask(utcNow);
+        application.Renderer.UpdateNightLayer(utcNow);
+    }
+
+    application.FormEarth = MakeFormEarth(application);
+    application.FormHidden = std::make_unique<CFormHidden>(application);
+    if (InstanceChannel* channel = Instance()) {
+        QObject::connect(channel, &InstanceChannel::messageReceived,
+                         application.FormHidden.get(), &CFormHidden::OnInstanceMessage);
+        channel->Listen();
+    }
+    // A refresh that came while a picture was under way is made once that one is done.
+    QObject::connect(application.Wallpaper.get(), &WallpaperOutput::finished,
+                     application.Wallpaper.get(), [&application](bool) {
+                         if (std::exchange(application.WallpaperPending, false)) {
+                             UpdateWallpaper();
+                         }
+                     });
+
+    UpdateDisplays();
+    application.FormHidden->AddNotifyIcon();
+    if (IsFirstRun()) {
+        application.FormHidden->ShowBalloonTip();
+    }
+    return true;
+}
+
+void Exit() {
+    if (IsExiting()) {
+        QCoreApplication::exit(0);
+        return;
+    }
+    SetExiting();
+    Application& application = Application::Current();
+    if (Mode() == EnumAppMode::Desktop) {
+        if (application.FormHidden) {
+            application.FormHidden->RemoveNotifyIcon();
+        }
+        if (application.FormEarth) {
+            application.FormEarth->hide();
+        }
+        application.Settings.Save(PathSettings());
+        application.Pool.Stop(100);
+        if (application.Wallpaper) {
+            application.Wallpaper->RestoreUserWallpaper();
+        }
+    }
+    QCoreApplication::exit(0);
+}
+
+void OnShutdown() {
+    Application& application = Application::Current();
+    if (Mode() == EnumAppMode::Desktop) {
+        if (application.Wallpaper) {
+            application.Wallpaper->RestoreUserWallpaper();
+        }
+        Folders::EmptyFolder(PathWallpaperFolder());
+    }
+    Folders::EmptyFolder(PathTempFolder());
+    application.FormHidden.reset();
+    application.FormEarth.reset();
+    application.Wallpaper.reset();
+}
+
+void RefreshWindows() {
+    Application& application = Application::Current();
+    if (Mode() == EnumAppMode::Desktop && application.FormEarth) {
+        application.FormEarth->Refresh();
+    }
+}
+
+void UpdateWallpaper() {
+    if (IsExiting() || Mode() != EnumAppMode::Desktop) {
+        return;
+    }
+    Application& application = Application::Current();
+    WallpaperOutput* output = application.Wallpaper.get();
+    if (output == nullptr) {
+        return;
+    }
+    try {
+        if (!application.Options.UpdateWallpaper) {
+            output->RestoreUserWallpaper();
+            return;
+        }
+        if (output->IsBusy()) {
+            application.WallpaperPending = true;
+            return;
+        }
+        const QImage picture = ComposeWallpaper(application, DateTime::UtcNow());
+        if (picture.isNull()) {
+            output->RestoreUserWallpaper();
+            return;
+        }
+        output->SaveAndSetWallpaper(picture);
+    } catch (...) {
+        qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
+        output->RestoreUserWallpaper();
+    }
+}
+
+void UpdateDisplays() {
+    Guarded("the wallpaper", [] { UpdateWallpaper(); });
+    Guarded("the windows", [] { RefreshWindows(); });
+}
+
+void OnWeatherDone() {
+    if (IsExiting()) {
+        return;
+    }
+    Application& application = Application::Current();
+    application.TakeWeatherResults();
+    RefreshWindows();
+    if (Kind() == EnumAppKind::Weather || application.Options.ShowWeather) {
+        UpdateWallpaper();
+    }
+}
+
+void OnNewCloudImage(const QImage& layer) {
+    if (IsExiting()) {
+        return;
+    }
+    Application& application = Application::Current();
+    application.Renderer.ReplaceCloudLayer(layer);
+    UpdateDisplays();
+    // Compressing a world-sized layer takes longer than the main thread may stall.
+    QThreadPool::globalInstance()->start([layer, path = PathCloudsPng()] {
+        QSaveFile file(Text(path));
+        if (!file.open(QIODevice::WriteOnly) || !QImageWriter(&file, "png").write(layer) ||
+            !file.commit()) {
+            qCWarning(lcApp) << "the cloud layer was not kept in" << path.c_str();
+        }
+    });
+}
+
+}  // namespace Program

@@ -1,0 +1,163 @@
+#include "app/WallpaperOutput.h"
+
+#include <QBuffer>
+#include <QImageWriter>
+#include <QMetaObject>
+#include <cctype>
+#include <filesystem>
+#include <utility>
+
+#include "app/AppLog.h"
+#include "core/AtomicFile.h"
+#include "core/Exceptions.h"
+
+namespace {
+
+std::string LowerCase(std::string text) {
+    for (char& c : text) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+}
+
+QByteArray EncodeBmp(const QImage& picture) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(picture.convertToFormat(QImage::Format_RGB888))) {
+        return {};
+    }
+    return bytes;
+}
+
+// Everything but the new picture goes; folders and special files stay.
+void RemoveOtherPictures(const std::string& folder, const std::string& keep) {
+    std::error_code error;
+    const std::string kept = LowerCase(std::filesystem::path(keep).filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::error_code status;
+        if (entry.is_regular_file(status) &&
+            LowerCase(entry.path().filename().string()) != kept) {
+            std::filesystem::remove(entry.path(), status);
+        }
+    }
+}
+
+}  // namespace
+
+WallpaperOutput::WallpaperOutput(std::unique_ptr<WallpaperBackend> backend, std::string folder,
+                                 QObject* parent)
+    : QObject(parent), backend_(std::move(backend)), folder_(std::move(folder)) {}
+
+WallpaperOutput::~WallpaperOutput() {
+    JoinJob();
+}
+
+void WallpaperOutput::JoinJob() {
+    if (job_.joinable()) {
+        job_.join();
+    }
+}
+
+void WallpaperOutput::RecordUserWallpaper() {
+    if (!backend_) {
+        return;
+    }
+    recorded_ = backend_->Record();
+    if (!recorded_) {
+        qCWarning(lcApp) << "the desktop's wallpaper could not be read; it will not be restored";
+        return;
+    }
+    if (!recorded_->Picture.empty() &&
+        LowerCase(recorded_->Picture).find(LowerCase(folder_)) != std::string::npos) {
+        qCInfo(lcApp) << "the desktop still shows a picture of ours:"
+                      << recorded_->Picture.c_str();
+        // The backend takes a record without its picture as: clear the picture.
+        recorded_->Picture.clear();
+        backend_->Restore(*recorded_);
+    }
+}
+
+std::string WallpaperOutput::FreeFileName(const std::string& folder) {
+    for (int number = 0; number <= MaximumFileNumber; ++number) {
+        const std::string name = folder + "E" + std::to_string(number) + ".bmp";
+        std::error_code error;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
+            return name;
+        }
+    }
+    return {};
+}
+
+std::string WallpaperOutput::WriteAndSet(const QImage& picture, const std::string& folder,
+                                         WallpaperBackend& backend) {
+    if (folder.empty()) {
+        return {};
+    }
+    const std::string file = FreeFileName(folder);
+    if (file.empty()) {
+        qCWarning(lcApp) << "every wallpaper file name of" << folder.c_str() << "is taken";
+        return {};
+    }
+    const QByteArray bytes = EncodeBmp(picture);
+    try {
+        if (bytes.isEmpty()) {
+            static constexpr const char* Location = "WallpaperOutput::WriteAndSet (1)";
+            RaiseError(Location);
+        }
+        static constexpr const char* Location = "WallpaperOutput::WriteAndSet (2)";
+        AtomicFileWriter writer(file, Location);
+        writer.Write(bytes.toStdString(), Location);
+        writer.Commit();
+    } catch (...) {
+        qCWarning(lcApp) << "the wallpaper" << file.c_str()
+                         << "could not be written:" << CurrentExceptionText().c_str();
+        return {};
+    }
+    if (!backend.Set(file)) {
+        qCWarning(lcApp) << "the desktop did not take the wallpaper" << file.c_str();
+        std::error_code error;
+        std::filesystem::remove(file, error);
+        return {};
+    }
+    RemoveOtherPictures(folder, file);
+    return file;
+}
+
+bool WallpaperOutput::SaveAndSetWallpaper(QImage picture) {
+    if (!backend_ || busy_) {
+        return false;
+    }
+    JoinJob();
+    busy_ = true;
+    jobSet_ = false;
+    job_ = std::thread([this, picture = std::move(picture)] {
+        const bool set = !WriteAndSet(picture, folder_, *backend_).empty();
+        jobSet_ = set;
+        // The object outlives the thread (its destructor joins), so the post is safe.
+        QMetaObject::invokeMethod(this, [this, set] { Finish(set); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void WallpaperOutput::Finish(bool set) {
+    busy_ = false;
+    // Taken here unless a restore took it first.
+    setThisRun_ = setThisRun_ || std::exchange(jobSet_, false);
+    emit finished(set);
+}
+
+void WallpaperOutput::RestoreUserWallpaper() {
+    JoinJob();
+    // A picture set just now counts even though its news has not arrived yet.
+    setThisRun_ = setThisRun_ || std::exchange(jobSet_, false);
+    if (!backend_ || !setThisRun_ || !recorded_) {
+        return;
+    }
+    if (backend_->Restore(*recorded_)) {
+        setThisRun_ = false;
+    } else {
+        qCWarning(lcApp) << "the user's wallpaper could not be put back";
+    }
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QImage>
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/Wallpaper.h"
+
+// The program's pictures as the desktop's wallpaper. Each picture is written
+// under a fresh "E%i.bmp" name in the wallpaper folder and set through the
+// desktop's backend on a helper thread, so the main thread never waits for the
+// disk or the desktop; the user's own wallpaper is put back only when this run
+// has changed it. Main thread only.
+class WallpaperOutput : public QObject {
+    Q_OBJECT
+
+public:
+    static constexpr int MaximumFileNumber = 99;
+
+    // A null backend (a desktop nobody knows how to reach) sets nothing.
+    WallpaperOutput(std::unique_ptr<WallpaperBackend> backend, std::string folder,
+                    QObject* parent = nullptr);
+    ~WallpaperOutput() override;
+
+    bool HasBackend() const { return backend_ != nullptr; }
+
+    // What the desktop shows now, kept to be put back. A picture of our own
+    // folder (left by a run that could not restore) is not the user's: the
+    // picture is cleared now, and clearing it is what is put back.
+    void RecordUserWallpaper();
+
+    // Starts writing and setting the picture; false, with nothing started, while
+    // the previous one is still under way or without a backend.
+    bool SaveAndSetWallpaper(QImage picture);
+    bool IsBusy() const { return busy_; }
+
+    // Puts back what was recorded, once this run has set a picture since;
+    // waits for a picture still under way first.
+    void RestoreUserWallpaper();
+
+    // The first free "E%i.bmp" of the folder (0 to 99); empty when all are taken.
+    static std::string FreeFileName(const std::string& folder);
+    // Writes the picture under a free name and sets it; on success only that file
+    // stays in the folder (folders and special files aside). On failure nothing
+    // changes: the desktop keeps its picture and the folder its files. Returns
+    // the new file, empty on failure.
+    static std::string WriteAndSet(const QImage& picture, const std::string& folder,
+                                   WallpaperBackend& backend);
+
+signals:
+    // Main thread, once a picture has been handled; set is false when it failed.
+    void finished(bool set);
+
+private:
+    void Finish(bool set);
+    void JoinJob();
+
+    std::unique_ptr<WallpaperBackend> backend_;
+    std::string folder_;
+    std::optional<RecordedWallpaper> recorded_;
+    bool setThisRun_ = false;
+    bool busy_ = false;
+    // Written by the job before it posts its news; taken by that news or by a
+    // restore that joined the job first.
+    bool jobSet_ = false;
+    std::thread job_;
+};

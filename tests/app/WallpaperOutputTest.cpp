@@ -1,0 +1,148 @@
+#include "app/WallpaperOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QImage>
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace {
+
+// A desktop that remembers what it was told.
+class FakeDesktop : public WallpaperBackend {
+public:
+    std::string Name() const override { return "Fake"; }
+    std::optional<RecordedWallpaper> Record() override { return Shown; }
+    bool Set(const std::string& picturePath) override {
+        if (!AcceptsPictures) {
+            return false;
+        }
+        Shown = RecordedWallpaper{picturePath, {}};
+        SetCalls.push_back(picturePath);
+        return true;
+    }
+    bool Restore(const RecordedWallpaper& recorded) override {
+        Shown = recorded;
+        RestoredPictures.push_back(recorded.Picture);
+        return true;
+    }
+
+    std::optional<RecordedWallpaper> Shown = RecordedWallpaper{"/home/user/beach.jpg", {}};
+    bool AcceptsPictures = true;
+    std::vector<std::string> SetCalls;
+    std::vector<std::string> RestoredPictures;
+};
+
+QImage Picture() {
+    QImage picture(32, 16, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    return picture;
+}
+
+class WallpaperOutputTest : public ::testing::Test {
+protected:
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // Sets a picture through the output and waits for its news.
+    static bool SetAndWait(WallpaperOutput& output) {
+        bool result = false;
+        QEventLoop loop;
+        QObject::connect(&output, &WallpaperOutput::finished, &loop, [&](bool set) {
+            result = set;
+            loop.quit();
+        });
+        if (!output.SaveAndSetWallpaper(Picture())) {
+            return false;
+        }
+        loop.exec();
+        return result;
+    }
+
+    TestSupport::TempFolder folder_;
+    FakeDesktop desktop_;
+};
+
+TEST_F(WallpaperOutputTest, NamesAlternateAndOnlyTheNewPictureStays) {
+    const std::string folder = folder_.Folder();
+    TestSupport::WriteWholeFile(folder + "E0.bmp", "old");
+    TestSupport::WriteWholeFile(folder + "notes.txt", "stray");
+    std::filesystem::create_directory(folder + "keep");
+
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), folder + "E1.bmp");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E1.bmp", "keep"}));
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), folder + "E0.bmp");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "keep"}));
+    EXPECT_EQ(QImage(QString::fromStdString(folder + "E0.bmp")).size(), QSize(32, 16));
+    EXPECT_EQ(desktop_.SetCalls, (std::vector<std::string>{folder + "E1.bmp", folder + "E0.bmp"}));
+}
+
+// A picture that cannot be written or set changes nothing: the desktop keeps
+// its picture and the folder the last good file.
+TEST_F(WallpaperOutputTest, AFailedPictureLeavesDesktopAndFolderAsTheyWere) {
+    const std::string folder = folder_.Folder();
+    TestSupport::WriteWholeFile(folder + "E0.bmp", "good");
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(QImage(), folder, desktop_), "");
+    desktop_.AcceptsPictures = false;
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), "");
+    EXPECT_EQ(Files(), std::vector<std::string>{"E0.bmp"});
+    EXPECT_TRUE(desktop_.SetCalls.empty());
+
+    for (int number = 0; number <= WallpaperOutput::MaximumFileNumber; ++number) {
+        TestSupport::WriteWholeFile(folder + "E" + std::to_string(number) + ".bmp", "taken");
+    }
+    desktop_.AcceptsPictures = true;
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), "");
+    EXPECT_TRUE(desktop_.SetCalls.empty());
+}
+
+TEST_F(WallpaperOutputTest, TheUsersWallpaperComesBackOnlyAfterThisRunChangedIt) {
+    auto* desktop = new FakeDesktop(desktop_);
+    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder());
+    output.RecordUserWallpaper();
+    output.RestoreUserWallpaper();
+    EXPECT_TRUE(desktop->RestoredPictures.empty());
+
+    ASSERT_TRUE(SetAndWait(output));
+    output.RestoreUserWallpaper();
+    output.RestoreUserWallpaper();
+    EXPECT_EQ(desktop->RestoredPictures, std::vector<std::string>{"/home/user/beach.jpg"});
+}
+
+TEST_F(WallpaperOutputTest, NothingRecordedMeansNothingRestored) {
+    auto* desktop = new FakeDesktop(desktop_);
+    desktop->Shown = std::nullopt;
+    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder());
+    output.RecordUserWallpaper();
+    ASSERT_TRUE(SetAndWait(output));
+    output.RestoreUserWallpaper();
+    EXPECT_TRUE(desktop->RestoredPictures.empty());
+}
+
+// A picture of our own folder is what a run that could not restore left: the
+// desktop's default is shown instead and is what comes back at the end.
+TEST_F(WallpaperOutputTest, APictureOfOurOwnFolderIsNotTheUsers) {
+    auto* desktop = new FakeDesktop(desktop_);
+    desktop->Shown = RecordedWallpaper{folder_.Folder() + "E1.bmp", {}};
+    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder());
+    output.RecordUserWallpaper();
+    EXPECT_EQ(desktop->RestoredPictures, std::vector<std::string>{""});
+    ASSERT_TRUE(SetAndWait(output));
+    output.RestoreUserWallpaper();
+    EXPECT_EQ(desktop->RestoredPictures, (std::vector<std::string>{"", ""}));
+}
+
+}  // namespace
