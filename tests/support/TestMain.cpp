@@ -5,8 +5,12 @@
 
 #include "support/TestSupport.h"
 
-#ifdef SKYVANE_TEST_GUI
+#if defined(SKYVANE_TEST_WIDGETS)
+#include <QApplication>
+using TestApplication = QApplication;
+#elif defined(SKYVANE_TEST_GUI)
 #include <QGuiApplication>
+using TestApplication = QGuiApplication;
 #endif
 
 // Every test program runs with a home folder of its own, so that nothing a
@@ -30,7 +34,7 @@ int main(int argc, char** argv) {
     }
 #ifdef SKYVANE_TEST_GUI
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const QGuiApplication application(argc, argv);
+    const TestApplication application(argc, argv);
 #endif
     return RUN_ALL_TESTS();
 }

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "support/ProgramRun.h"
+#include "support/TestSupport.h"
+#include "support/XServer.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using namespace TestSupport;
+
+constexpr int Width = 640;
+constexpr int Height = 360;
+constexpr std::uint32_t Red = 0xFF0000;
+
+// The real program on a real X server of its own, with a home of its own and every
+// download sent to a closed port.
+class DesktopProgramTest : public ::testing::Test {
+protected:
+    DesktopProgramTest() {
+        std::filesystem::create_directories(home_.Path() / "runtime");
+        std::filesystem::permissions(home_.Path() / "runtime", std::filesystem::perms::owner_all);
+    }
+
+    std::unique_ptr<ProgramRun> Start(const std::string& name, std::vector<std::string> arguments = {}) {
+        const std::string folder = home_.Folder();
+        return std::make_unique<ProgramRun>(
+            std::string(SKYVANE_RUNTIME_DIR) + "/" + name, arguments,
+            EnvironmentWith({{"DISPLAY", server_.Display()},
+                             {"HOME", folder},
+                             {"XDG_CONFIG_HOME", folder + ".config"},
+                             {"XDG_DATA_HOME", folder + ".local/share"},
+                             {"XDG_RUNTIME_DIR", folder + "runtime"},
+                             {"http_proxy", "http://127.0.0.1:9"},
+                             {"https_proxy", "http://127.0.0.1:9"},
+                             {"QT_QPA_PLATFORM", std::nullopt},
+                             {"XDG_CURRENT_DESKTOP", std::nullopt},
+                             {"DESKTOP_SESSION", std::nullopt},
+                             {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}}));
+    }
+    int Run(const std::string& name, std::vector<std::string> arguments) {
+        return Start(name, std::move(arguments))->WaitForExit(10s).value_or(-1000);
+    }
+
+    std::string DataFolder(const std::string& edition) const {
+        return home_.Folder() + ".local/share/" + edition + "/";
+    }
+    bool FolderEmpty(const std::string& folder) const {
+        return std::filesystem::is_empty(folder);
+    }
+    bool OursIsShown(Root& root, std::optional<xcb_pixmap_t> users) {
+        const std::optional<xcb_pixmap_t> shown = root.Pixmap("_XROOTPMAP_ID");
+        return shown.has_value() && shown != users &&
+               std::filesystem::exists(DataFolder("Terravue") + "Wallpaper/E0.bmp");
+    }
+
+    TempFolder home_;
+    Xvfb server_{Width, Height};
+};
+
+TEST_F(DesktopProgramTest, TheWallpaperIsSetAndTheUsersComesBackWhenTheProgramIsAskedToQuit) {
+    Root root(server_.Display());
+    const xcb_pixmap_t users = root.ShowUsersPixmap(Red, Width, Height);
+    auto program = Start("terravue");
+    ASSERT_TRUE(Eventually([&] { return OursIsShown(root, users); })) << "no wallpaper";
+
+    // The root shows the very picture the program wrote.
+    const QImage written(QString::fromStdString(DataFolder("Terravue") + "Wallpaper/E0.bmp"));
+    ASSERT_EQ(written.size(), QSize(Width, Height));
+    for (const auto& [x, y] : {std::pair{10, 10}, {320, 180}, {600, 300}}) {
+        EXPECT_EQ(root.Pixel(x, y), written.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+
+    // A second start hands over to the first and ends.
+    EXPECT_EQ(Run("terravue", {}), 0);
+    EXPECT_TRUE(program->Running());
+
+    EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+    EXPECT_EQ(root.Pixmap("_XROOTPMAP_ID"), users);
+    EXPECT_EQ(root.Pixel(320, 180), Red);
+    EXPECT_TRUE(std::filesystem::exists(home_.Folder() + ".config/Terravue/Settings.txt"));
+    EXPECT_TRUE(FolderEmpty(DataFolder("Terravue") + "Wallpaper"));
+    EXPECT_TRUE(FolderEmpty(DataFolder("Terravue") + "Temp"));
+    EXPECT_EQ(Run("terravue", {"--quit"}), 1);
+}
+
+TEST_F(DesktopProgramTest, ATerminationSignalEndsTheProgramTheOrderlyWay) {
+    Root root(server_.Display());
+    auto program = Start("terravue");
+    ASSERT_TRUE(Eventually([&] { return OursIsShown(root, std::nullopt); })) << "no wallpaper";
+    program->Signal(SIGTERM);
+    EXPECT_EQ(program->WaitForExit(10s), 128 + SIGTERM);
+    EXPECT_EQ(root.Pixmap("_XROOTPMAP_ID"), std::nullopt);
+    EXPECT_TRUE(FolderEmpty(DataFolder("Terravue") + "Wallpaper"));
+}
+
+// The clocks edition leaves the wallpaper alone by default: neither its refreshes
+// nor its exit touch what the user shows.
+TEST_F(DesktopProgramTest, AnEditionThatSetsNoWallpaperRestoresNothing) {
+    Root root(server_.Display());
+    auto program = Start("meridio");
+    ASSERT_TRUE(Eventually([&] {
+        return std::filesystem::exists(home_.Folder() + "runtime/TimeZones_FormHidden-" +
+                                       std::to_string(::getuid()));
+    }));
+    const xcb_pixmap_t users = root.ShowUsersPixmap(Red, Width, Height);
+    EXPECT_EQ(Run("meridio", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+    EXPECT_EQ(root.Pixmap("_XROOTPMAP_ID"), users);
+    EXPECT_EQ(root.Pixel(320, 180), Red);
+    EXPECT_TRUE(FolderEmpty(DataFolder("Meridio") + "Wallpaper"));
+}
+
+}  // namespace
