@@ -8,8 +8,8 @@
 #include "app/UpdateCheck.h"
 #include "app/WallpaperOutput.h"
 #include "app/WeatherQueue.h"
-#include "net/DownloadHttpWork.h"
 #include "core/Exceptions.h"
+#include "net/DownloadHttpWork.h"
 #include "render/CloudLayer.h"
 #include "ui/FormEarth.h"
 #include "weather/WeatherServiceNoaa.h"
@@ -50,9 +50,9 @@ bool Application::QueueWeatherDownload(bool postPartialResults) {
     if (Program::IsExiting()) {
         return false;
     }
-    auto work = MakeWeatherDownloadWork(Options, Program::Kind(), Program::Mode(),
-                                        DateTime::UtcNow(), postPartialResults, Results,
-                                        MakeWeatherServiceNoaa);
+    auto work =
+        MakeWeatherDownloadWork(Options, Program::Kind(), Program::Mode(), DateTime::UtcNow(),
+                                postPartialResults, Results, MakeWeatherServiceNoaa);
     return work && Pool.Queue(std::move(work));
 }
 

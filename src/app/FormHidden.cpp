@@ -5,9 +5,11 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <utility>
+#include <vector>
 
 #include "app/AppLog.h"
 #include "app/Application.h"
+#include "app/Guarded.h"
 #include "app/Program.h"
 #include "app/UpdateCheck.h"
 #include "core/Exceptions.h"
@@ -16,19 +18,57 @@
 
 namespace {
 
-// Every handler catches everything: a failed step changes nothing and the
-// next tick tries again.
-template <class Step>
-void Guarded(const char* what, Step step) {
-    try {
-        step();
-    } catch (...) {
-        qCWarning(lcApp) << what << "failed:" << CurrentExceptionText().c_str();
-    }
-}
-
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// The edition's tray menu, top to bottom; a null text is a separator.
+struct MenuEntry {
+    const char* Text;
+    void (CFormHidden::*Command)();
+};
+
+const std::vector<MenuEntry>& MenuOf(EnumAppKind kind) {
+    using H = CFormHidden;
+    static const std::vector<MenuEntry> earth{{"Web Site", &H::OpenWebSite},
+                                              {"Feedback", &H::OpenFeedback},
+                                              {nullptr, nullptr},
+                                              {"Options", &H::OpenOptions},
+                                              {"Time Zones", &H::ShowTimeZones},
+                                              {"Earth", &H::ShowEarth},
+                                              {"Local Weather", &H::ShowLocalWeather},
+                                              {nullptr, nullptr},
+                                              {"Exit", &H::ExitProgram}};
+    static const std::vector<MenuEntry> weather{{"Terravue", &H::OpenEarthEditionPage},
+                                                {"Web Site", &H::OpenWebSite},
+                                                {"Feedback", &H::OpenFeedback},
+                                                {nullptr, nullptr},
+                                                {"Options", &H::OpenOptions},
+                                                {"Change Location", &H::ChangeLocation},
+                                                {nullptr, nullptr},
+                                                {"Time Zones", &H::ShowTimeZones},
+                                                {"Earth", &H::ShowEarth},
+                                                {"Local Weather", &H::ShowLocalWeather},
+                                                {nullptr, nullptr},
+                                                {"Exit", &H::ExitProgram}};
+    static const std::vector<MenuEntry> timeZones{{"Terravue", &H::OpenEarthEditionPage},
+                                                  {"Web Site", &H::OpenWebSite},
+                                                  {"Feedback", &H::OpenFeedback},
+                                                  {nullptr, nullptr},
+                                                  {"Options", &H::OpenOptions},
+                                                  {"Earth", &H::ShowEarth},
+                                                  {"Time Zones", &H::ShowTimeZones},
+                                                  {nullptr, nullptr},
+                                                  {"Exit", &H::ExitProgram}};
+    switch (kind) {
+        case EnumAppKind::Earth:
+            return earth;
+        case EnumAppKind::Weather:
+            return weather;
+        case EnumAppKind::TimeZones:
+            break;
+    }
+    return timeZones;
 }
 
 }  // namespace
@@ -72,52 +112,15 @@ CFormHidden::CFormHidden(Application& application)
 CFormHidden::~CFormHidden() = default;
 
 void CFormHidden::BuildTrayMenu() {
-    QMenu& menu = *trayMenu_;
-    const auto add = [&menu](const char* text, void (CFormHidden::*command)(), CFormHidden* self) {
-        QObject::connect(menu.addAction(QString::fromLatin1(text)), &QAction::triggered, self,
-                         [self, command] { Guarded("a tray command", [&] { (self->*command)(); }); });
-    };
-    const auto exit = [&menu] {
-        QObject::connect(menu.addAction(QStringLiteral("Exit")), &QAction::triggered, &menu,
-                         [] { Program::Exit(); });
-    };
-    switch (Program::Kind()) {
-        case EnumAppKind::Earth:
-            add("Web Site", &CFormHidden::OpenWebSite, this);
-            add("Feedback", &CFormHidden::OpenFeedback, this);
-            menu.addSeparator();
-            add("Options", &CFormHidden::OpenOptions, this);
-            add("Time Zones", &CFormHidden::ShowTimeZones, this);
-            add("Earth", &CFormHidden::ShowEarth, this);
-            add("Local Weather", &CFormHidden::ShowLocalWeather, this);
-            menu.addSeparator();
-            exit();
-            break;
-        case EnumAppKind::Weather:
-            add("Terravue", &CFormHidden::OpenEarthEditionPage, this);
-            add("Web Site", &CFormHidden::OpenWebSite, this);
-            add("Feedback", &CFormHidden::OpenFeedback, this);
-            menu.addSeparator();
-            add("Options", &CFormHidden::OpenOptions, this);
-            add("Change Location", &CFormHidden::ChangeLocation, this);
-            menu.addSeparator();
-            add("Time Zones", &CFormHidden::ShowTimeZones, this);
-            add("Earth", &CFormHidden::ShowEarth, this);
-            add("Local Weather", &CFormHidden::ShowLocalWeather, this);
-            menu.addSeparator();
-            exit();
-            break;
-        case EnumAppKind::TimeZones:
-            add("Terravue", &CFormHidden::OpenEarthEditionPage, this);
-            add("Web Site", &CFormHidden::OpenWebSite, this);
-            add("Feedback", &CFormHidden::OpenFeedback, this);
-            menu.addSeparator();
-            add("Options", &CFormHidden::OpenOptions, this);
-            add("Earth", &CFormHidden::ShowEarth, this);
-            add("Time Zones", &CFormHidden::ShowTimeZones, this);
-            menu.addSeparator();
-            exit();
-            break;
+    for (const MenuEntry& entry : MenuOf(Program::Kind())) {
+        if (entry.Text == nullptr) {
+            trayMenu_->addSeparator();
+            continue;
+        }
+        QAction* action = trayMenu_->addAction(QString::fromLatin1(entry.Text));
+        connect(action, &QAction::triggered, this, [this, command = entry.Command] {
+            Guarded("a tray command", [&] { (this->*command)(); });
+        });
     }
 }
 
@@ -148,7 +151,8 @@ void CFormHidden::ShowBalloonTip() {
             RaiseError(Location);
         }
         const std::string& name = Program::AppDisplayName();
-        trayIcon_.showMessage(Text(name), Text("To access " + name + " menu, right click on this icon."),
+        trayIcon_.showMessage(Text(name),
+                              Text("To access " + name + " menu, right click on this icon."),
                               QSystemTrayIcon::Information, BalloonMilliseconds);
     });
 }
@@ -191,6 +195,10 @@ void CFormHidden::ShowTimeZones() {
 
 void CFormHidden::ShowLocalWeather() {
     qCInfo(lcApp) << "the local-weather window is not part of this build";
+}
+
+void CFormHidden::ExitProgram() {
+    Program::Exit();
 }
 
 void CFormHidden::ShowEarth() {

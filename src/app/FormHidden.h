@@ -56,6 +56,7 @@ public:
     void OpenFeedback();
     void OpenWebSite();
     void OpenEarthEditionPage();
+    void ExitProgram();
 
 private:
     void BuildTrayMenu();

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "app/ProgramState.h"
-#include "platform/InstanceChannel.h"
 #include "core/Util.h"
+#include "platform/InstanceChannel.h"
 
 namespace Program {
 namespace Detail {

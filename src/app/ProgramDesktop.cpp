@@ -1,8 +1,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QImageWriter>
-#include <QScreen>
 #include <QSaveFile>
+#include <QScreen>
 #include <QThreadPool>
 #include <filesystem>
 #include <utility>
@@ -10,6 +10,7 @@
 #include "app/AppLog.h"
 #include "app/Application.h"
 #include "app/FormHidden.h"
+#include "app/Guarded.h"
 #include "app/Program.h"
 #include "app/UpdateCheck.h"
 #include "app/WallpaperOutput.h"
@@ -24,16 +25,6 @@
 
 namespace Program {
 namespace {
-
-// Failures of the displays are swallowed: the previous picture stays.
-template <class Step>
-void Guarded(const char* what, Step step) {
-    try {
-        step();
-    } catch (...) {
-        qCWarning(lcApp) << what << "failed:" << CurrentExceptionText().c_str();
-    }
-}
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -132,8 +123,8 @@ bool OnStartupDesktop() {
     application.FormEarth = MakeFormEarth(application);
     application.FormHidden = std::make_unique<CFormHidden>(application);
     if (InstanceChannel* channel = Instance()) {
-        QObject::connect(channel, &InstanceChannel::messageReceived,
-                         application.FormHidden.get(), &CFormHidden::OnInstanceMessage);
+        QObject::connect(channel, &InstanceChannel::messageReceived, application.FormHidden.get(),
+                         &CFormHidden::OnInstanceMessage);
         channel->Listen();
     }
     // A refresh that came while a picture was under way is made once that one is done.

@@ -37,8 +37,7 @@ void RemoveOtherPictures(const std::string& folder, const std::string& keep) {
     const std::string kept = LowerCase(std::filesystem::path(keep).filename().string());
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::error_code status;
-        if (entry.is_regular_file(status) &&
-            LowerCase(entry.path().filename().string()) != kept) {
+        if (entry.is_regular_file(status) && LowerCase(entry.path().filename().string()) != kept) {
             std::filesystem::remove(entry.path(), status);
         }
     }
@@ -71,8 +70,7 @@ void WallpaperOutput::RecordUserWallpaper() {
     }
     if (!recorded_->Picture.empty() &&
         LowerCase(recorded_->Picture).find(LowerCase(folder_)) != std::string::npos) {
-        qCInfo(lcApp) << "the desktop still shows a picture of ours:"
-                      << recorded_->Picture.c_str();
+        qCInfo(lcApp) << "the desktop still shows a picture of ours:" << recorded_->Picture.c_str();
         // The backend takes a record without its picture as: clear the picture.
         recorded_->Picture.clear();
         backend_->Restore(*recorded_);
@@ -136,7 +134,8 @@ bool WallpaperOutput::SaveAndSetWallpaper(QImage picture) {
         const bool set = !WriteAndSet(picture, folder_, *backend_).empty();
         jobSet_ = set;
         // The object outlives the thread (its destructor joins), so the post is safe.
-        QMetaObject::invokeMethod(this, [this, set] { Finish(set); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, set] { Finish(set); }, Qt::QueuedConnection);
     });
     return true;
 }

@@ -74,8 +74,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (!desktop) {
-        std::fprintf(stderr, "%s: the screen saver is not part of this build yet.\n",
-                     name.c_str());
+        std::fprintf(stderr, "%s: the screen saver is not part of this build yet.\n", name.c_str());
         return 0;
     }
     if (!HasDisplay()) {

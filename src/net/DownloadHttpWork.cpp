@@ -11,6 +11,7 @@ void DownloadHttpWork::DoWork() {
             VersionCheck(text);
         }
     } catch (...) {
-        qCWarning(lcNet) << "download of" << Url.c_str() << "failed:" << CurrentExceptionText().c_str();
+        qCWarning(lcNet) << "download of" << Url.c_str()
+                         << "failed:" << CurrentExceptionText().c_str();
     }
 }

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "core/Exceptions.h"
-#include "core/WorkStop.h"
 #include "core/UtilFile.h"
+#include "core/WorkStop.h"
 #include "net/Internet.h"
 #include "render/CloudLayer.h"
 #include "render/RenderLog.h"
@@ -157,13 +157,15 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
                 break;
             }
             if (!file.Write(block, read)) {
-                qCWarning(lcRender) << "cannot write the cloud download file" << files_.Download.c_str();
+                qCWarning(lcRender)
+                    << "cannot write the cloud download file" << files_.Download.c_str();
                 return Attempt::Stop;
             }
             size += static_cast<long long>(read);
         }
         if (!file.Close()) {
-            qCWarning(lcRender) << "cannot write the cloud download file" << files_.Download.c_str();
+            qCWarning(lcRender) << "cannot write the cloud download file"
+                                << files_.Download.c_str();
             return Attempt::Stop;
         }
         opened.reset();

@@ -11,6 +11,7 @@
 #include "app/Application.h"
 #include "app/Program.h"
 #include "net/DownloadHttpWork.h"
+#include "support/EventLoopWait.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
 #include "weather/WeatherServiceNoaa.h"
@@ -31,19 +32,6 @@ protected:
         Program::DetermineAppMode("");
     }
     void TearDown() override { Program::ResetForTesting(); }
-
-    // True once the condition holds, polling while the main thread's events run.
-    static bool WaitUntil(const std::function<bool()>& condition) {
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                return false;
-            }
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            std::this_thread::sleep_for(10ms);
-        }
-        return true;
-    }
 };
 
 // The whole way of the update check: the edition's version file from the site,

@@ -27,7 +27,8 @@ protected:
         std::filesystem::permissions(home_.Path() / "runtime", std::filesystem::perms::owner_all);
     }
 
-    std::unique_ptr<ProgramRun> Start(const std::string& name, std::vector<std::string> arguments = {}) {
+    std::unique_ptr<ProgramRun> Start(const std::string& name,
+                                      std::vector<std::string> arguments = {}) {
         const std::string folder = home_.Folder();
         return std::make_unique<ProgramRun>(
             std::string(SKYVANE_RUNTIME_DIR) + "/" + name, arguments,
@@ -50,9 +51,7 @@ protected:
     std::string DataFolder(const std::string& edition) const {
         return home_.Folder() + ".local/share/" + edition + "/";
     }
-    bool FolderEmpty(const std::string& folder) const {
-        return std::filesystem::is_empty(folder);
-    }
+    bool FolderEmpty(const std::string& folder) const { return std::filesystem::is_empty(folder); }
     bool OursIsShown(Root& root, std::optional<xcb_pixmap_t> users) {
         const std::optional<xcb_pixmap_t> shown = root.Pixmap("_XROOTPMAP_ID");
         return shown.has_value() && shown != users &&

@@ -38,8 +38,7 @@ protected:
     // Runs the program until the store names its picture, then asks it to quit.
     void RunUntilShown(const std::string& desktop, const std::function<std::string()>& shown) {
         auto program = Start(desktop, "");
-        EXPECT_TRUE(Eventually([&] { return shown().find(Ours) != std::string::npos; }))
-            << shown();
+        EXPECT_TRUE(Eventually([&] { return shown().find(Ours) != std::string::npos; })) << shown();
         EXPECT_EQ(Start(desktop, "--quit")->WaitForExit(10s), 0);
         EXPECT_EQ(program->WaitForExit(10s), 1);
     }

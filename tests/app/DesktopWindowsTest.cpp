@@ -51,16 +51,16 @@ TEST_P(TrayMenuTest, TheEditionsEntriesComeInTheirOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Editions, TrayMenuTest,
-    ::testing::Values(
-        EditionMenu{"terravue",
-                    {"Web Site", "Feedback", "-", "Options", "Time Zones", "Earth",
-                     "Local Weather", "-", "Exit"}},
-        EditionMenu{"nimbara",
-                    {"Terravue", "Web Site", "Feedback", "-", "Options", "Change Location", "-",
-                     "Time Zones", "Earth", "Local Weather", "-", "Exit"}},
-        EditionMenu{"meridio",
-                    {"Terravue", "Web Site", "Feedback", "-", "Options", "Earth", "Time Zones",
-                     "-", "Exit"}}));
+    ::testing::Values(EditionMenu{"terravue",
+                                  {"Web Site", "Feedback", "-", "Options", "Time Zones", "Earth",
+                                   "Local Weather", "-", "Exit"}},
+                      EditionMenu{
+                          "nimbara",
+                          {"Terravue", "Web Site", "Feedback", "-", "Options", "Change Location",
+                           "-", "Time Zones", "Earth", "Local Weather", "-", "Exit"}},
+                      EditionMenu{"meridio",
+                                  {"Terravue", "Web Site", "Feedback", "-", "Options", "Earth",
+                                   "Time Zones", "-", "Exit"}}));
 
 // The window shows the renderer's map at the window's own size.
 TEST_F(DesktopWindowsTest, TheEarthWindowDrawsTheMapAtItsSize) {
@@ -74,8 +74,8 @@ TEST_F(DesktopWindowsTest, TheEarthWindowDrawsTheMapAtItsSize) {
     CFormEarth window("Terravue", draw);
     window.resize(800, 480);
     window.show();
-    const QImage shown = window.centralWidget()->grab().toImage().convertToFormat(
-        QImage::Format_RGB32);
+    const QImage shown =
+        window.centralWidget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     ASSERT_GT(shown.width(), 700);
 
     QImage expected(shown.size(), QImage::Format_RGB32);

@@ -172,9 +172,10 @@ class OneShotWeatherTest : public OneShotRenderProgramTest {
 protected:
     OneShotWeatherTest() {
         for (const City& city : DefaultFavouriteCities()) {
-            stations_.Route("/metar/" + city.Station + ".TXT",
-                            TestSupport::Answer(200, "2026/06/21 11:00\n" + city.Station +
-                                                         " 211100Z 00000KT 10SM CLR 30/20 A3000\n"));
+            stations_.Route(
+                "/metar/" + city.Station + ".TXT",
+                TestSupport::Answer(200, "2026/06/21 11:00\n" + city.Station +
+                                             " 211100Z 00000KT 10SM CLR 30/20 A3000\n"));
         }
         environment_.Set("SKYVANE_METAR_URL", stations_.BaseUrl() + "/metar");
         environment_.Set("SKYVANE_FORECAST_URL", forecast_.Endpoint());

@@ -46,9 +46,8 @@ class Receiver : public QObject {
 public:
     explicit Receiver(WorkResults& results) {
         connect(&results, &WorkResults::weatherPartial, this, [this] { Note("partial"); });
-        connect(&results, &WorkResults::cloudImageReady, this, [this](const QImage& layer) {
-            Note("cloud " + std::to_string(layer.width()));
-        });
+        connect(&results, &WorkResults::cloudImageReady, this,
+                [this](const QImage& layer) { Note("cloud " + std::to_string(layer.width())); });
         connect(&results, &WorkResults::newVersionAvailable, this, [this] { Note("version"); });
         connect(&results, &WorkResults::weatherDone, this, [this] { Note("done"); });
     }

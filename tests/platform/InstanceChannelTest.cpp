@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "platform/InstanceChannel.h"
 #include "support/TestSupport.h"
 

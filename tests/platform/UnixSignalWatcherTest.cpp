@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/EventLoopWait.h"
+#include "support/EventLoopWait.h"
 #include "platform/UnixSignalWatcher.h"
 #include "support/TestSupport.h"
 

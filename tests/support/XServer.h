@@ -30,8 +30,7 @@ public:
         }
         ::fcntl(channel[0], F_SETFD, FD_CLOEXEC);
         const std::string fd = std::to_string(channel[1]);
-        const std::string screen =
-            std::to_string(width) + "x" + std::to_string(height) + "x24";
+        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
         const char* arguments[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
                                    screen.c_str(), "-nolisten",  "tcp",      nullptr};
         const int spawned =

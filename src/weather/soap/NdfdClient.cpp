@@ -76,10 +76,10 @@ CurlHandle MakeTransport(CallWatch& watch, const NdfdTransportLimits& limits) {
                      static_cast<curl_off_t>(limits.MaxAnswerBytes));
     // The speed check also makes libcurl look at the watch at least once a second.
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME,
-                     static_cast<long>(std::max<long long>(
-                         1, (std::max(limits.SendTimeout, limits.ReceiveTimeout).count() + 999) /
-                                1000)));
+    curl_easy_setopt(
+        handle, CURLOPT_LOW_SPEED_TIME,
+        static_cast<long>(std::max<long long>(
+            1, (std::max(limits.SendTimeout, limits.ReceiveTimeout).count() + 999) / 1000)));
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, &CallWatch::OnProgress);
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &watch);
