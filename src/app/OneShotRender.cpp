@@ -12,6 +12,7 @@
 
 #include "app/Program.h"
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 #include "data/Options.h"
 #include "render/EarthRenderer.h"
 #include "render/Screen.h"
@@ -234,8 +235,7 @@ std::string FormatOf(const std::string& file) {
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
         extension = file.substr(dot + 1);
     }
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    extension = UtilText::ToLowerAscii(extension);
     if (extension == "jpeg") {
         extension = "jpg";
     }

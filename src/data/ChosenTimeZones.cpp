@@ -6,24 +6,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/UtilFile.h"
-
-namespace {
-
-bool IsBlank(char character) {
-    return character == ' ' || character == '\t' || character == '\v' || character == '\f';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-}  // namespace
+#include "core/UtilText.h"
 
 std::vector<TimeZoneItem> DefaultTimeZoneItems() {
     static constexpr const char* Defaults[][2] = {
@@ -50,7 +33,7 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
     std::vector<TimeZoneItem> items;
     while (!content.empty()) {
         const std::size_t end = content.find_first_of("\r\n");
-        const std::string_view line = Trimmed(content.substr(0, end));
+        const std::string_view line = UtilText::Trim(content.substr(0, end));
         if (!line.empty()) {
             try {
                 items.push_back(TimeZoneItem::Deserialize(line));

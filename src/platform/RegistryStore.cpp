@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 #include "platform/Folders.h"
 #include "platform/RegistryText.h"
 
@@ -27,6 +28,7 @@ struct RegistryStore::ParseState {
 };
 
 using namespace RegistryText;
+using UtilText::EqualsIgnoringAsciiCase;
 
 namespace {
 

@@ -9,6 +9,7 @@
 
 #include "core/Exceptions.h"
 #include "core/UtilFile.h"
+#include "core/UtilText.h"
 #include "net/Internet.h"
 #include "render/CloudLayer.h"
 
@@ -53,15 +54,6 @@ private:
     int fd_;
 };
 
-std::string Trimmed(const std::string& line) {
-    const char* space = " \t\r\n\f\v";
-    const auto first = line.find_first_not_of(space);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return line.substr(first, line.find_last_not_of(space) - first + 1);
-}
-
 }  // namespace
 
 DownloadCloudsWork::DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post)
@@ -76,7 +68,7 @@ std::vector<std::string> DownloadCloudsWork::ParseSources(const std::string& tex
             end = text.size();
         }
         // A lone CR inside a line stays; trimming takes the one of a CR LF pair.
-        std::string line = Trimmed(text.substr(start, end - start));
+        std::string line(UtilText::Trim(std::string_view(text).substr(start, end - start)));
         if (!line.empty()) {
             sources.push_back(std::move(line));
         }

@@ -8,6 +8,7 @@
 #include "Commands.h"
 #include "core/Exceptions.h"
 #include "core/UtilFile.h"
+#include "core/UtilText.h"
 #include "weather/Dwml.h"
 #include "weather/Metar.h"
 
@@ -90,13 +91,7 @@ int RunReporting(Function&& function) {
 std::string StationOfFile(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    name = name.substr(0, name.find('.'));
-    for (char& character : name) {
-        if (character >= 'a' && character <= 'z') {
-            character = static_cast<char>(character - 'a' + 'A');
-        }
-    }
-    return name;
+    return UtilText::ToUpperAscii(name.substr(0, name.find('.')));
 }
 
 }  // namespace
