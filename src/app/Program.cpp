@@ -1,7 +1,6 @@
 #include "app/Program.h"
 
 #include <linux/limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -13,6 +12,7 @@
 
 #include "app/ProgramState.h"
 #include "core/Util.h"
+#include "core/UtilFile.h"
 #include "core/UtilText.h"
 
 namespace Program {
@@ -53,9 +53,7 @@ const EditionNames& NamesOf(EnumAppKind kind) {
 constexpr std::size_t PathBufferSize = PATH_MAX;
 
 bool IsExecutableFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
+    return UtilFile::IsRegularFile(path) && access(path.c_str(), X_OK) == 0;
 }
 
 // A bare name was found through PATH by whoever started us; look it up the same way.

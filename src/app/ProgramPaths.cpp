@@ -1,11 +1,10 @@
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <optional>
 
 #include "app/Program.h"
 #include "app/ProgramState.h"
 #include "core/Util.h"
+#include "core/UtilFile.h"
 #include "platform/Folders.h"
 #include "platform/Registry.h"
 
@@ -14,11 +13,6 @@ namespace {
 
 using Detail::Values;
 
-bool IsRegularFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 // The installation data sits beside the executable in the build tree, and in
 // ../share/skyvane/ when installed under a prefix.
 std::optional<std::string> FindInstallationBesideExecutable() {
@@ -26,12 +20,12 @@ std::optional<std::string> FindInstallationBesideExecutable() {
     if (folder.empty()) {
         return std::nullopt;
     }
-    if (IsRegularFile(folder + InstallationMarkerFileName)) {
+    if (UtilFile::IsRegularFile(folder + InstallationMarkerFileName)) {
         return folder;
     }
     const std::string shared =
         std::filesystem::path(folder + "../share/skyvane/").lexically_normal().string();
-    if (IsRegularFile(shared + InstallationMarkerFileName)) {
+    if (UtilFile::IsRegularFile(shared + InstallationMarkerFileName)) {
         return shared;
     }
     return std::nullopt;

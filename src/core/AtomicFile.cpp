@@ -7,21 +7,7 @@
 #include <cstdio>
 
 #include "core/Exceptions.h"
-
-namespace {
-
-// The rename is durable only once the folder entry itself reaches the disk.
-void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
+#include "core/UtilFile.h"
 
 AtomicFileWriter::AtomicFileWriter(std::string path, const char* createLocation)
     : path_(std::move(path)), temporaryPath_(path_ + ".temp") {
@@ -40,17 +26,9 @@ AtomicFileWriter::~AtomicFileWriter() {
     }
 }
 
-void AtomicFileWriter::Write(const std::string& bytes, const char* location) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd_, bytes.data() + done, bytes.size() - done);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            RaiseError(location);
-        }
-        done += static_cast<std::size_t>(written);
+void AtomicFileWriter::Write(std::string_view bytes, const char* location) {
+    if (!UtilFile::WriteAll(fd_, bytes)) {
+        RaiseError(location);
     }
 }
 
@@ -71,5 +49,6 @@ void AtomicFileWriter::Commit() {
         RaiseError(Location);
     }
     committed_ = true;
-    SyncFolderOf(path_);
+    // The rename is durable only once the folder entry itself reaches the disk.
+    UtilFile::SyncFolderOf(path_);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Replaces a file as a whole or not at all. Writes go to "<path>.temp"; Commit
 // flushes it to the disk and renames it over the file, so a crash or a power
@@ -20,7 +21,7 @@ public:
     const std::string& TemporaryPath() const { return temporaryPath_; }
 
     // Writes all bytes; failure raises location.
-    void Write(const std::string& bytes, const char* location);
+    void Write(std::string_view bytes, const char* location);
 
     // Syncs, closes and renames; failure raises "AtomicFileWriter::Commit (N)"
     // and leaves the old file as it was.

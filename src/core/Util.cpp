@@ -14,6 +14,7 @@
 
 #include "core/Exceptions.h"
 #include "core/TextSplit.h"
+#include "core/UtilFile.h"
 
 namespace {
 
@@ -64,15 +65,8 @@ bool FormatDouble(double value, std::string& text) {
 }
 
 void WriteAll(int fd, std::string_view bytes, const char* location) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            RaiseError(location);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (!UtilFile::WriteAll(fd, bytes)) {
+        RaiseError(location);
     }
 }
 

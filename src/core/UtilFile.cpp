@@ -84,19 +84,42 @@ void WriteFileAscii(const std::string& path, std::string_view text) {
         RaiseError(Location);
     }
     static constexpr const char* WriteLocation = "UtilFile::WriteFileAscii (26)";
-    while (!text.empty()) {
-        const ssize_t written = ::write(file.Get(), text.data(), text.size());
+    // Some file systems report a failed write only when the file is closed.
+    if (!WriteAll(file.Get(), text) || !file.Close()) {
+        RaiseError(WriteLocation);
+    }
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        if (written <= 0) {
-            RaiseError(WriteLocation);
+        if (written < 0) {
+            return false;
         }
-        text.remove_prefix(static_cast<std::size_t>(written));
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    // Some file systems report a failed write only when the file is closed.
-    if (!file.Close()) {
-        RaiseError(WriteLocation);
+    return true;
+}
+
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 

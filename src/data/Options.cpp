@@ -1,7 +1,5 @@
 #include "data/Options.h"
 
-#include <sys/stat.h>
-
 #include <utility>
 
 #include "core/AtomicFile.h"
@@ -15,11 +13,6 @@
 namespace {
 
 constexpr const char* DefaultBackground = "Blue Marble.jpg";
-
-bool IsRegularFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
 
 // One key on its own: absent or damaged, the field keeps its value and reading goes on.
 template <class Apply>
@@ -115,7 +108,7 @@ void COptions::Load() {
 }
 
 void COptions::LoadOptions() {
-    if (!IsRegularFile(files_.Options)) {
+    if (!UtilFile::IsRegularFile(files_.Options)) {
         return;
     }
     const std::string content = UtilFile::ReadFileAscii(files_.Options);
@@ -147,7 +140,7 @@ void COptions::LoadOptions() {
         // A file name of the "Earth/" folder: a value that names a path elsewhere is refused.
         const std::string name = value;
         const std::string path = files_.EarthFolder + name;
-        if (!name.empty() && name.find('/') == std::string::npos && IsRegularFile(path)) {
+        if (!name.empty() && name.find('/') == std::string::npos && UtilFile::IsRegularFile(path)) {
             Background = BackgroundRecord{name, path};
         }
     });

@@ -27,18 +27,7 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
 
     bool Write(const char* data, std::size_t count) {
-        while (count > 0) {
-            const ssize_t written = ::write(fd_, data, count);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                return false;
-            }
-            data += written;
-            count -= static_cast<std::size_t>(written);
-        }
-        return true;
+        return UtilFile::WriteAll(fd_, std::string_view(data, count));
     }
 
     bool Close() {
