@@ -1,6 +1,7 @@
 #include "core/Exceptions.h"
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -21,6 +22,16 @@ void RaiseError(const char* location) {
 
 void RaiseError(const char* location, const char* message) {
     throw ApplicationException(location, message);
+}
+
+std::string FailureReason(const ApplicationException& error) {
+    if (!error.Message.empty()) {
+        return error.Message;
+    }
+    if (error.LastError != 0) {
+        return std::strerror(static_cast<int>(error.LastError));
+    }
+    return error.Location;
 }
 
 int RaiseUnlessHttpSuccess(int status, const char* location) {

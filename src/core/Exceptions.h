@@ -56,5 +56,9 @@ public:
 [[noreturn]] void RaiseError(const char* location);
 [[noreturn]] void RaiseError(const char* location, const char* message);
 
+// Why the failure happened, for a log line or the command line: the message when
+// there is one, else the system's text for LastError, else the location.
+std::string FailureReason(const ApplicationException& error);
+
 // Returns the status when it lies in 200..299, raises with the location otherwise.
 int RaiseUnlessHttpSuccess(int status, const char* location);

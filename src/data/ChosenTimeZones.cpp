@@ -1,12 +1,8 @@
 #include "data/ChosenTimeZones.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "core/AtomicFile.h"
-#include "core/UtilFile.h"
 #include "core/UtilText.h"
+#include "data/UserFiles.h"
 
 std::vector<TimeZoneItem> DefaultTimeZoneItems() {
     static constexpr const char* Defaults[][2] = {
@@ -50,11 +46,10 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
 }
 
 void LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
-        return;
+    const std::optional<std::string> content = UserFiles::Read(path);
+    if (content) {
+        items = ParseTimeZoneItems(*content);
     }
-    items = ParseTimeZoneItems(UtilFile::ReadFileAscii(path));
 }
 
 void SaveTimeZones(const std::string& path, const std::vector<TimeZoneItem>& items) {

@@ -1,11 +1,7 @@
 #include "data/FavouriteCities.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "core/AtomicFile.h"
-#include "core/UtilFile.h"
+#include "data/UserFiles.h"
 
 std::vector<City> DefaultFavouriteCities() {
     return {
@@ -36,11 +32,11 @@ City DefaultHomeCity() {
 }
 
 void LoadCities(const std::string& path, std::vector<City>& favourites) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
+    const std::optional<std::string> file = UserFiles::Read(path);
+    if (!file) {
         return;
     }
-    const std::string content = UtilFile::ReadFileAscii(path);
+    const std::string& content = *file;
     std::vector<City> cities;
     std::size_t start = 0;
     while (start < content.size()) {

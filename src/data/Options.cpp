@@ -9,6 +9,7 @@
 #include "core/UtilProperty.h"
 #include "data/ChosenTimeZones.h"
 #include "data/FavouriteCities.h"
+#include "data/UserFiles.h"
 
 namespace {
 
@@ -108,10 +109,11 @@ void COptions::Load() {
 }
 
 void COptions::LoadOptions() {
-    if (!UtilFile::IsRegularFile(files_.Options)) {
+    const std::optional<std::string> file = UserFiles::Read(files_.Options);
+    if (!file) {
         return;
     }
-    const std::string content = UtilFile::ReadFileAscii(files_.Options);
+    const std::string& content = *file;
 
     std::string homeCity;
     try {

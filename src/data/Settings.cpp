@@ -2,8 +2,8 @@
 
 #include "core/AtomicFile.h"
 #include "core/Util.h"
-#include "core/UtilFile.h"
 #include "core/UtilProperty.h"
+#include "data/UserFiles.h"
 
 namespace {
 
@@ -32,14 +32,15 @@ void ReadKey(std::string_view content, std::string_view key, Apply apply) {
 }  // namespace
 
 void CSettings::Load(const std::string& path) {
-    std::string content;
+    std::optional<std::string> content;
     try {
-        // A missing file fails here too, and both keep every field.
-        content = UtilFile::ReadFileAscii(path);
+        content = UserFiles::Read(path);
     } catch (...) {
-        return;
+        return;  // already logged; every field stays
     }
-    LoadFromContent(content);
+    if (content) {
+        LoadFromContent(*content);
+    }
 }
 
 void CSettings::LoadFromContent(std::string_view content) {

@@ -12,8 +12,12 @@
 #include "core/UtilText.h"
 #include "net/Internet.h"
 #include "render/CloudLayer.h"
+#include "render/RenderLog.h"
 
 namespace {
+
+// A few addresses; thousands of lines would already be far more than anyone lists.
+constexpr std::size_t SourceListMaximumBytes = std::size_t{1} << 20;
 
 // Closes the download file on every way out of an attempt.
 class DownloadFile {
@@ -76,7 +80,14 @@ const std::vector<std::string>& DownloadCloudsWork::Sources(const std::string& s
     }
     std::vector<std::string> sources;
     if (::access(sourceList.c_str(), F_OK) == 0) {
-        sources = ParseSources(UtilFile::ReadFileAscii(sourceList));
+        try {
+            sources = ParseSources(UtilFile::ReadFileAscii(sourceList, SourceListMaximumBytes));
+        } catch (const ApplicationException& error) {
+            qCWarning(lcRender).noquote()
+                << QString::fromStdString(sourceList)
+                << "cannot be read:" << QString::fromStdString(error.Message);
+            throw;
+        }
     }
     return lists.emplace(sourceList, std::move(sources)).first->second;
 }

@@ -287,7 +287,7 @@ protected:
         EXPECT_GE(fd, 0);
         write(fd);
         ::close(fd);
-        return UtilFile::ReadFileAscii(path);
+        return TestSupport::ReadWholeFile(path);
     }
 
     TestSupport::TempFolder folder_;

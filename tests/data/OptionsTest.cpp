@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/ErrorDisplay.h"
 #include "data/Options.h"
+#include "data/UserFiles.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -205,6 +208,24 @@ TEST_F(OptionsTest, EmptyCitiesAndTimeZonesFilesGiveNone) {
     options.Load();
     EXPECT_TRUE(options.Cities->empty());
     EXPECT_TRUE(options.TimeZones->empty());
+}
+
+// Loading once waited forever on a FIFO and filled memory from /dev/zero.
+TEST_F(OptionsTest, ALoadRefusesFifosDevicesAndOversizedFilesAndKeepsTheValues) {
+    ASSERT_EQ(::mkfifo(Files().Cities.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Files().TimeZones.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", Files().Options);
+    COptions options = Make();
+    options.Load();
+    EXPECT_EQ(options.Cities->size(), 16U);
+    EXPECT_EQ(options.TimeZones->size(), 4U);
+    EXPECT_EQ(options.FontCityName, (FontValue{"Arial", 6.0, 0}));
+
+    std::filesystem::remove(Files().Cities);
+    WriteWholeFile(Files().Cities, "1;ABCD;Land;Town;;10.5;-20.25\r\n");
+    std::filesystem::resize_file(Files().Cities, UserFiles::MaximumBytes + 1);
+    options.Load();
+    EXPECT_EQ(options.Cities->size(), 16U);
 }
 
 TEST_F(OptionsTest, AnUnknownZoneDropsOnlyItsLine) {
