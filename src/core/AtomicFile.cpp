@@ -1,19 +1,90 @@
 #include "core/AtomicFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 
 #include "core/Exceptions.h"
 #include "core/UtilFile.h"
 
-AtomicFileWriter::AtomicFileWriter(std::string path, const char* createLocation)
-    : path_(std::move(path)), temporaryPath_(path_ + ".temp") {
-    fd_ = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+namespace {
+
+[[noreturn]] void Refuse(const char* location) {
+    errno = EINVAL;
+    RaiseError(location, AtomicFileWriter::NotRegularFileText);
+}
+
+// The file that a save of path replaces, and the permissions it has; nullopt
+// permissions for a new name. Raises location for anything that is not ours to replace.
+std::string ReplacedFile(const std::string& path, const char* location,
+                         std::optional<mode_t>& permissions) {
+    struct stat entry {};
+    if (::lstat(path.c_str(), &entry) != 0) {
+        if (errno != ENOENT) {
+            RaiseError(location);
+        }
+        return path;
+    }
+    if (S_ISREG(entry.st_mode)) {
+        permissions = entry.st_mode & 0777;
+        return path;
+    }
+    struct stat target {};
+    if (!S_ISLNK(entry.st_mode) || ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) {
+        Refuse(location);
+    }
+    // The temporary file goes beside the target, so that the rename stays on its file system.
+    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                               &std::free);
+    if (!resolved) {
+        RaiseError(location);
+    }
+    permissions = target.st_mode & 0777;
+    return resolved.get();
+}
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(std::string path, const char* createLocation) {
+    std::optional<mode_t> permissions;
+    path_ = ReplacedFile(path, createLocation, permissions);
+    temporaryPath_ = path_ + ".temp";
+    // A leftover of an interrupted save is taken over; whatever else has that
+    // name stays. Checked before the open, which could block on a FIFO or wake
+    // a device; the open itself neither follows a link nor blocks, and fstat
+    // refuses what took that name in between.
+    struct stat existing {};
+    if (::lstat(temporaryPath_.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode)) {
+        Refuse(createLocation);
+    }
+    fd_ = ::open(temporaryPath_.c_str(),
+                 O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
     if (fd_ < 0) {
         RaiseError(createLocation);
+    }
+    struct stat opened {};
+    if (::fstat(fd_, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        Refuse(createLocation);
+    }
+    if (::ftruncate(fd_, 0) != 0) {
+        const int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        ::unlink(temporaryPath_.c_str());
+        errno = error;
+        RaiseError(createLocation);
+    }
+    // A file the user has made private stays private.
+    if (permissions) {
+        ::fchmod(fd_, *permissions);
     }
 }
 

@@ -7,10 +7,15 @@
 // flushes it to the disk and renames it over the file, so a crash or a power
 // cut leaves either the old file or the complete new one, never a cut-off one.
 // A writer destroyed without Commit removes its temporary file.
+//
+// Only a regular file or a new name is replaced. A link to a regular file is
+// followed: its target is replaced and the link stays. Anything else in the
+// file's place (a folder, a FIFO, a device, a link to one of them or to
+// nothing) is refused and left as it is.
 class AtomicFileWriter {
 public:
-    // Creates (or truncates) the temporary file; failure raises createLocation,
-    // the caller's own location text.
+    // Creates (or truncates) the temporary file; failure, and a refused file or
+    // temporary file, raises createLocation, the caller's own location text.
     AtomicFileWriter(std::string path, const char* createLocation);
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
@@ -27,8 +32,11 @@ public:
     // and leaves the old file as it was.
     void Commit();
 
+    // The message of a refusal.
+    static constexpr const char* NotRegularFileText = "not a regular file";
+
 private:
-    std::string path_;
+    std::string path_;  // the entry replaced: a link's target when the path is a link
     std::string temporaryPath_;
     int fd_ = -1;
     bool committed_ = false;
