@@ -170,6 +170,23 @@ TEST_F(OptionsTest, AFileWithoutHomeCityLineLoadsWithoutHomeCityAndSavesNone) {
     EXPECT_EQ(LoadedFrom("HomeCity=1;ABCD;Land;Town;;10.5;-20.25\r\n").HomeCity->CityName, "Town");
 }
 
+TEST_F(OptionsTest, AFileWithLineFeedsAloneLoadsEveryValue) {
+    std::string file = EditionDefaultFile(EnumAppKind::TimeZones);
+    for (std::size_t end = file.find("\r\n"); end != std::string::npos; end = file.find("\r\n")) {
+        file.erase(end, 1);
+    }
+    COptions options = LoadedFrom(file);
+    EXPECT_FALSE(options.UpdateWallpaper);
+    EXPECT_FALSE(options.ShowWeather);
+    EXPECT_TRUE(options.ShowTimeZonesOnWallpaper);
+    ASSERT_TRUE(options.HomeCity);
+    EXPECT_FLOAT_EQ(options.HomeCity->Longitude, -118.389F);
+    EXPECT_EQ(options.ColorTzMap, Color::FromRgb(255, 0, 0));
+    // Saved again with the program's own line ends.
+    options.SaveOptions();
+    EXPECT_EQ(ReadWholeFile(Files().Options), EditionDefaultFile(EnumAppKind::TimeZones));
+}
+
 TEST_F(OptionsTest, ADamagedValueKeepsOnlyItsOwnField) {
     const COptions options = LoadedFrom(std::string(
         "TzHourFormat=3\r\nWeatherIconScale=1000\r\nFontCityName=Arial,abc,0\r\n"

@@ -200,8 +200,12 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         LoadCase{"ValueHoldingAZeroByte",
                  "FormLocalWeather_Mode=2\0 7\r\nFormTimeZones_Location=1,2\0,3\r\n"s, Unchanged},
-        LoadCase{"ValueEndedByLineFeedOnly",
-                 "FormLocalWeather_Mode=2\nFormTimeZones_Location=1,2\n", Unchanged}),
+        LoadCase{"LinesEndedByLineFeedOnly",
+                 "FormLocalWeather_Mode=2\nFormTimeZones_Location=1,2\n",
+                 [](CSettings& s) {
+                     s.FormLocalWeather_Mode = CSettings::ModeIconOnly;
+                     s.FormTimeZones_Location = CPoint{1, 2};
+                 }}),
     [](const ::testing::TestParamInfo<LoadCase>& param) { return std::string(param.param.name); });
 
 }  // namespace
