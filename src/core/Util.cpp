@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -146,7 +147,8 @@ double ParseDouble(const char* text) {
     const char* start = SkipBlanks(text);
     char* end = nullptr;
     const double value = strtod_l(start, &end, ClassicLocale());
-    if (value == 0.0 && *start != '0') {
+    // "nan", "inf" and a number too large for a double are no value anything could use.
+    if ((value == 0.0 && *start != '0') || !std::isfinite(value)) {
         static constexpr const char* Location = "Util::ParseDouble (516)";
         throw ArgumentException(Location);
     }

@@ -36,8 +36,18 @@ void ReadColor(const std::string& content, const char* key, Color& field) {
     ReadKey(content, key, [&](const char* value) { Util::Parse(value, field); });
 }
 
+// A size outside these points draws rows of empty boxes over the map or hides
+// the clocks; it is as damaged as a size that is no number.
+constexpr double SmallestFontSize = 1.0;
+constexpr double LargestFontSize = 500.0;
+
 void ReadFont(const std::string& content, const char* key, FontValue& field) {
-    ReadKey(content, key, [&](const char* value) { field = Util::ParseFont(value); });
+    ReadKey(content, key, [&](const char* value) {
+        const FontValue font = Util::ParseFont(value);
+        if (font.Size >= SmallestFontSize && font.Size <= LargestFontSize) {
+            field = font;
+        }
+    });
 }
 
 }  // namespace

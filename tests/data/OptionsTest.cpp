@@ -191,11 +191,14 @@ TEST_F(OptionsTest, ADamagedValueKeepsOnlyItsOwnField) {
     const COptions options = LoadedFrom(std::string(
         "TzHourFormat=3\r\nWeatherIconScale=1000\r\nFontCityName=Arial,abc,0\r\n"
         "ColorCityName=1,2\r\nRegion=Moon\r\nBackground=Missing.jpg\r\nShowClouds=True\r\n"
+        "FontCityTemprature=Arial,1e9,1\r\nFontTzMap=Times New Roman,0.5,0\r\n"
         "ColorTzMap=300,0,0,9\r\nUseMetricSystem=false\r\n" +
         std::string("TzShowDayOfWeek=false\0garbage\r\n", 31)));
     EXPECT_EQ(options.TzHourFormat, 1);
     EXPECT_EQ(options.WeatherIconScale, 1000);
     EXPECT_EQ(options.FontCityName, (FontValue{"Arial", 6.0, 0}));
+    EXPECT_EQ(options.FontCityTemprature, (FontValue{"Arial", 8.0, FontValue::Bold}));
+    EXPECT_EQ(options.FontTzMap, (FontValue{"Times New Roman", 9.0, 0}));
     EXPECT_EQ(options.ColorCityName, Color{0xFFFFFFFF});
     EXPECT_EQ(options.Region.Name, "Earth (Default)");
     EXPECT_EQ(options.Background.FileName, "Blue Marble.jpg");
