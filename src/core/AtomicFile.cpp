@@ -21,8 +21,9 @@ namespace {
 }
 
 // The file that a save of path replaces, and the permissions it has; nullopt
-// permissions for a new name. Raises location for anything that is not ours to replace.
-std::string ReplacedFile(const std::string& path, const char* location,
+// permissions for a new name. Raises location for anything that is not ours to
+// replace, unless it is to be kept aside as it is.
+std::string ReplacedFile(const std::string& path, const char* location, PreviousFile previous,
                          std::optional<mode_t>& permissions) {
     struct stat entry {};
     if (::lstat(path.c_str(), &entry) != 0) {
@@ -37,6 +38,9 @@ std::string ReplacedFile(const std::string& path, const char* location,
     }
     struct stat target {};
     if (!S_ISLNK(entry.st_mode) || ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) {
+        if (previous == PreviousFile::KeepAsBad) {
+            return path;
+        }
         Refuse(location);
     }
     // The temporary file goes beside the target, so that the rename stays on its file system.
@@ -49,11 +53,31 @@ std::string ReplacedFile(const std::string& path, const char* location,
     return resolved.get();
 }
 
+// Renames the entry to keptAs, whatever it is; false when there was none.
+bool KeepAside(const std::string& path, const std::string& keptAs) {
+    if (std::rename(path.c_str(), keptAs.c_str()) == 0) {
+        return true;
+    }
+    if (errno == ENOENT) {
+        return false;
+    }
+    // A folder cannot take an older file's place in one step; an older folder is
+    // never removed, so a file cannot take its place at all.
+    if (errno == ENOTDIR && ::unlink(keptAs.c_str()) == 0 &&
+        std::rename(path.c_str(), keptAs.c_str()) == 0) {
+        return true;
+    }
+    static constexpr const char* Location = "AtomicFileWriter::Commit (69)";
+    RaiseError(Location);
+}
+
 }  // namespace
 
-AtomicFileWriter::AtomicFileWriter(std::string path, const char* createLocation) {
+AtomicFileWriter::AtomicFileWriter(std::string path, const char* createLocation,
+                                   PreviousFile previous)
+    : previous_(previous) {
     std::optional<mode_t> permissions;
-    path_ = ReplacedFile(path, createLocation, permissions);
+    path_ = ReplacedFile(path, createLocation, previous, permissions);
     temporaryPath_ = path_ + ".temp";
     // A leftover of an interrupted save is taken over; whatever else has that
     // name stays. Checked before the open, which could block on a FIFO or wake
@@ -114,8 +138,15 @@ void AtomicFileWriter::Commit() {
         static constexpr const char* Location = "AtomicFileWriter::Commit (66)";
         RaiseError(Location);
     }
+    const std::string keptAs = path_ + ".bad";
+    const bool kept = previous_ == PreviousFile::KeepAsBad && KeepAside(path_, keptAs);
     // rename replaces the old file in one step: there is no moment without it.
     if (std::rename(temporaryPath_.c_str(), path_.c_str()) != 0) {
+        const int error = errno;
+        if (kept) {
+            std::rename(keptAs.c_str(), path_.c_str());
+        }
+        errno = error;
         static constexpr const char* Location = "AtomicFileWriter::Commit (71)";
         RaiseError(Location);
     }

@@ -25,7 +25,7 @@ std::vector<TimeZoneItem> DefaultTimeZoneItems() {
     return items;
 }
 
-std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
+std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content, std::size_t* skippedLines) {
     std::vector<TimeZoneItem> items;
     while (!content.empty()) {
         const std::size_t end = content.find_first_of("\r\n");
@@ -35,6 +35,9 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
                 items.push_back(TimeZoneItem::Deserialize(line));
             } catch (...) {
                 // A damaged line, or a zone the system no longer has, costs only itself.
+                if (skippedLines != nullptr) {
+                    ++*skippedLines;
+                }
             }
         }
         if (end == std::string_view::npos) {
@@ -45,18 +48,26 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
     return items;
 }
 
-void LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
+bool LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
     const std::optional<std::string> content = UserFiles::Read(path);
-    if (content) {
-        items = ParseTimeZoneItems(*content);
+    if (!content) {
+        return true;
     }
+    std::size_t skipped = 0;
+    items = ParseTimeZoneItems(*content, &skipped);
+    if (skipped > 0) {
+        UserFiles::LogDamage(path, "lost " + std::to_string(skipped) +
+                                       " line(s), damaged or of zones the system lacks");
+    }
+    return skipped == 0;
 }
 
-void SaveTimeZones(const std::string& path, const std::vector<TimeZoneItem>& items) {
+void SaveTimeZones(const std::string& path, const std::vector<TimeZoneItem>& items,
+                   PreviousFile previous) {
     static constexpr const char* CreateLocation = "COptions::SaveTimeZones (345)";
     static constexpr const char* LineLocation = "COptions::SaveTimeZones (349)";
     static constexpr const char* LineEndLocation = "COptions::SaveTimeZones (350)";
-    AtomicFileWriter writer(path, CreateLocation);
+    AtomicFileWriter writer(path, CreateLocation, previous);
     for (const TimeZoneItem& item : items) {
         writer.Write(item.Serialize(), LineLocation);
         writer.Write("\r\n", LineEndLocation);

@@ -26,4 +26,10 @@ std::optional<std::string> Read(const std::string& path) {
     }
 }
 
+void LogDamage(const std::string& path, const std::string& what) {
+    qCWarning(lcData).noquote() << QString::fromStdString(path) << QString::fromStdString(what)
+                                << "- the next save keeps it as"
+                                << QString::fromStdString(path + ".bad");
+}
+
 }  // namespace UserFiles

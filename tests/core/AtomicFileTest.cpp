@@ -85,6 +85,33 @@ TEST_F(AtomicFileTest, OnlyARegularFileOrANewNameIsReplacedAndAnythingElseIsLeft
     EXPECT_TRUE(std::filesystem::is_fifo(target_ + ".temp"));
 }
 
+TEST_F(AtomicFileTest, KeepAsBadMovesWhateverIsThereAsideWholeAndReplacesAnOlderBadFile) {
+    const auto save = [](const std::string& path) {
+        AtomicFileWriter writer(path, "Caller::Save (1)", PreviousFile::KeepAsBad);
+        writer.Write("new\r\n", "Caller::Save (2)");
+        writer.Commit();
+    };
+    WriteWholeFile(target_, "damaged\r\n");
+    WriteWholeFile(target_ + ".bad", "older");
+    save(target_);
+    EXPECT_EQ(ReadWholeFile(target_), "new\r\n");
+    EXPECT_EQ(ReadWholeFile(target_ + ".bad"), "damaged\r\n");
+
+    // A folder and a FIFO are moved as they are, never opened; the folder also
+    // takes the place of an older ".bad" file.
+    const std::string folder = folder_.Folder() + "Cities.txt";
+    WriteWholeFile(folder + "/inside", "kept");
+    WriteWholeFile(folder + ".bad", "older");
+    save(folder);
+    EXPECT_EQ(ReadWholeFile(folder), "new\r\n");
+    EXPECT_EQ(ReadWholeFile(folder + ".bad/inside"), "kept");
+    const std::string fifo = folder_.Folder() + "TimeZones.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    save(fifo);
+    EXPECT_EQ(ReadWholeFile(fifo), "new\r\n");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo + ".bad"));
+}
+
 TEST_F(AtomicFileTest, ALinkToARegularFileIsFollowedAndStaysALink) {
     const std::string real = folder_.Folder() + "dotfiles/Options.txt";
     WriteWholeFile(real, "old\r\n");

@@ -78,7 +78,7 @@ protected:
 };
 
 TEST_F(OptionsTest, EarthDefaultsSaveExactlyTheDocumentedFile) {
-    const COptions options = Make();
+    COptions options = Make();
     options.SaveOptions();
     EXPECT_EQ(ReadWholeFile(Files().Options), EarthDefaultFile);
     EXPECT_EQ(options.Background.Path, folder_.Folder() + "install/Earth/Blue Marble.jpg");
@@ -246,6 +246,43 @@ TEST_F(OptionsTest, ALoadRefusesFifosDevicesAndOversizedFilesAndKeepsTheValues) 
     std::filesystem::resize_file(Files().Cities, UserFiles::MaximumBytes + 1);
     options.Load();
     EXPECT_EQ(options.Cities->size(), 16U);
+}
+
+// A load that could not read a file, or dropped part of it, once let the next
+// save replace the user's file with defaults for good.
+TEST_F(OptionsTest, AFileTheLoadCouldNotReadWholeIsKeptAsBadByTheNextSave) {
+    const std::string damagedCities = "1;ABCD;Land;Town;;10.5;-20.25\r\n2;EFGH;Land;Six;;1\r\n";
+    const std::string damagedOptions = "ShowWeather=false\r\nTzHourFormat=24\r\n";
+    WriteWholeFile(Files().Cities, damagedCities);
+    WriteWholeFile(Files().Options, damagedOptions);
+    WriteWholeFile(Files().TimeZones + "/notes.txt", "a folder of that name");
+    COptions options = Make();
+    options.Load();
+    ASSERT_EQ(options.Cities->size(), 1U);
+    EXPECT_FALSE(options.ShowWeather);
+    EXPECT_EQ(options.TimeZones->size(), 4U);
+
+    // The options dialog edits a copy and saves it.
+    COptions edited = options;
+    edited.Save("Terravue");
+    EXPECT_EQ(ReadWholeFile(Files().Cities + ".bad"), damagedCities);
+    EXPECT_EQ(ReadWholeFile(Files().Options + ".bad"), damagedOptions);
+    EXPECT_EQ(ReadWholeFile(Files().TimeZones + ".bad/notes.txt"), "a folder of that name");
+    EXPECT_EQ(ReadWholeFile(Files().Cities), "1;ABCD;Land;Town;;10.500000;-20.250000\r\n");
+    EXPECT_EQ(ReadWholeFile(Files().TimeZones).find("New York;Eastern Standard Time\r\n"), 0U);
+
+    // Once saved, the files are sound: neither the next save nor a clean load
+    // and save makes a ".bad" file again.
+    for (const std::string& file : {Files().Options, Files().Cities, Files().TimeZones}) {
+        std::filesystem::remove_all(file + ".bad");
+    }
+    edited.Save("Terravue");
+    COptions reloaded = Make();
+    reloaded.Load();
+    reloaded.Save("Terravue");
+    for (const std::string& file : {Files().Options, Files().Cities, Files().TimeZones}) {
+        EXPECT_FALSE(std::filesystem::exists(file + ".bad")) << file;
+    }
 }
 
 TEST_F(OptionsTest, AnUnknownZoneDropsOnlyItsLine) {
