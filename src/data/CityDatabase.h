@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/UtilFile.h"
 #include "data/City.h"
 
 // The read-only database of weather stations the city picker lists: one
@@ -16,7 +17,7 @@ inline constexpr const char* CityRecordsFileName = "CityRecords.txt";
 inline constexpr std::size_t CityRecordLineBuffer = 5120;
 
 // Some fifty times the shipped database: a larger file is not a city database.
-inline constexpr std::size_t CityRecordsMaximumBytes = std::size_t{16} << 20;
+inline constexpr std::size_t CityRecordsMaximumBytes = 16 * UtilFile::MiB;
 
 // The records of the file in file order; lines that do not parse are skipped.
 // A file that cannot be read, is not a regular file or is larger than

@@ -7,6 +7,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Util.h"
+#include "core/UtilFile.h"
 #include "core/UtilProperty.h"
 
 // The user's own files: "Options.txt", "Settings.txt", "Cities.txt" and
@@ -16,7 +17,7 @@
 namespace UserFiles {
 
 // Far above anything the program writes, far below what would hurt to hold in memory.
-inline constexpr std::size_t MaximumBytes = std::size_t{4} << 20;
+inline constexpr std::size_t MaximumBytes = 4 * UtilFile::MiB;
 
 // The file's content; nullopt when nothing of that name exists. Whatever exists
 // but cannot be read (no permission, a folder, a FIFO, a device, a link to none

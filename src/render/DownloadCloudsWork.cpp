@@ -17,7 +17,7 @@
 namespace {
 
 // A few addresses; thousands of lines would already be far more than anyone lists.
-constexpr std::size_t SourceListMaximumBytes = std::size_t{1} << 20;
+constexpr std::size_t SourceListMaximumBytes = UtilFile::MiB;
 
 // Closes the download file on every way out of an attempt.
 class DownloadFile {

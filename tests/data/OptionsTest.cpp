@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <QLoggingCategory>
+#include <QString>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -52,6 +54,32 @@ public:
     }
     ~RecordedErrors() { SetErrorDisplay(nullptr); }
     std::vector<std::string> Shown;
+};
+
+// The lines the data layer logs while it lives, with its category switched on.
+class RecordedDataLog {
+public:
+    RecordedDataLog() {
+        QLoggingCategory::setFilterRules(QStringLiteral("skyvane.data.warning=true"));
+        previous_ = qInstallMessageHandler(&Record);
+        Lines().clear();
+    }
+    ~RecordedDataLog() {
+        qInstallMessageHandler(previous_);
+        QLoggingCategory::setFilterRules(QString());
+    }
+    static std::vector<std::string>& Lines() {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+
+private:
+    static void Record(QtMsgType, const QMessageLogContext& context, const QString& message) {
+        if (QByteArray(context.category) == "skyvane.data") {
+            Lines().push_back(message.toStdString());
+        }
+    }
+    QtMessageHandler previous_ = nullptr;
 };
 
 class OptionsTest : public ::testing::Test {
@@ -236,7 +264,16 @@ TEST_F(OptionsTest, ALoadRefusesFifosDevicesAndOversizedFilesAndKeepsTheValues) 
     ASSERT_EQ(::mkfifo(Files().TimeZones.c_str(), 0600), 0);
     std::filesystem::create_symlink("/dev/zero", Files().Options);
     COptions options = Make();
-    options.Load();
+    {
+        const RecordedDataLog log;
+        options.Load();
+        // One line per file, naming it and the reason.
+        EXPECT_EQ(
+            RecordedDataLog::Lines(),
+            (std::vector<std::string>{Files().Options + " cannot be read: not a regular file",
+                                      Files().TimeZones + " cannot be read: not a regular file",
+                                      Files().Cities + " cannot be read: not a regular file"}));
+    }
     EXPECT_EQ(options.Cities->size(), 16U);
     EXPECT_EQ(options.TimeZones->size(), 4U);
     EXPECT_EQ(options.FontCityName, (FontValue{"Arial", 6.0, 0}));
