@@ -1,10 +1,10 @@
 #include "app/OneShotRender.h"
 
+#include <QBuffer>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QImageWriter>
 #include <QMessageLogContext>
-#include <QSaveFile>
 #include <QString>
 #include <QTimer>
 #include <algorithm>
@@ -14,7 +14,9 @@
 
 #include "app/Application.h"
 #include "app/Program.h"
+#include "core/AtomicFile.h"
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 #include "render/Screen.h"
 #include "render/WeatherPicture.h"
 
@@ -161,22 +163,28 @@ void Save(const QImage& picture, const std::string& file, const std::string& for
     if (picture.isNull()) {
         Fail("the picture could not be composed");
     }
-    // Written beside the target and renamed over it, so a failed write never
-    // leaves a damaged file under the name.
-    QSaveFile output(QString::fromStdString(file));
-    if (!output.open(QIODevice::WriteOnly)) {
-        Fail("cannot write \"" + file + "\": " + output.errorString().toStdString());
-    }
-    QImageWriter writer(&output, QByteArray::fromStdString(format));
+    // Encoded first and then saved as every file of the program is: whole or
+    // not at all, and only over a regular file (or through a link to one).
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, QByteArray::fromStdString(format));
     if (format == "jpg") {
         writer.setQuality(90);
     }
     if (!writer.write(picture)) {
-        output.cancelWriting();
         Fail("cannot write \"" + file + "\": " + writer.errorString().toStdString());
     }
-    if (!output.commit()) {
-        Fail("cannot write \"" + file + "\": " + output.errorString().toStdString());
+    try {
+        static constexpr const char* CreateLocation = "OneShotRender::Save (1)";
+        static constexpr const char* WriteLocation = "OneShotRender::Save (2)";
+        AtomicFileWriter output(file, CreateLocation);
+        output.Write(
+            std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())),
+            WriteLocation);
+        output.Commit();
+    } catch (const ApplicationException& error) {
+        Fail("cannot write \"" + file + "\": " + FailureReason(error));
     }
 }
 
@@ -252,8 +260,7 @@ std::string FormatOf(const std::string& file) {
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
         extension = file.substr(dot + 1);
     }
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    extension = UtilText::ToLowerAscii(extension);
     if (extension == "jpeg") {
         extension = "jpg";
     }

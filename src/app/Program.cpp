@@ -1,10 +1,8 @@
 #include "app/Program.h"
 
 #include <linux/limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
@@ -14,6 +12,8 @@
 
 #include "app/ProgramState.h"
 #include "core/Util.h"
+#include "core/UtilFile.h"
+#include "core/UtilText.h"
 #include "platform/InstanceChannel.h"
 
 namespace Program {
@@ -54,9 +54,7 @@ const EditionNames& NamesOf(EnumAppKind kind) {
 constexpr std::size_t PathBufferSize = PATH_MAX;
 
 bool IsExecutableFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
+    return UtilFile::IsRegularFile(path) && access(path.c_str(), X_OK) == 0;
 }
 
 // A bare name was found through PATH by whoever started us; look it up the same way.
@@ -94,13 +92,6 @@ std::string BesideRunningImage(const std::string& name) {
     return image.parent_path().string() + "/" + name;
 }
 
-std::string ToLowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
-
 // Splits a name into base and four-character extension. A name whose last four
 // characters do not start with "." has no extension and counts as a desktop program.
 void SplitExtension(const std::string& name, std::string& base, std::string& extension) {
@@ -133,15 +124,6 @@ std::vector<std::string> SwitchTokens(const std::string& commandLine) {
         tokens.push_back(std::move(current));
     }
     return tokens;
-}
-
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
 std::intptr_t ParseWindowHandle(const std::vector<std::string>& tokens, std::size_t next) {
@@ -201,7 +183,7 @@ void DetermineAppMode(const std::string& commandLine) {
     auto& values = Values();
     std::string base;
     std::string extension;
-    SplitExtension(ToLowerAscii(values.ExeFileName), base, extension);
+    SplitExtension(UtilText::ToLowerAscii(values.ExeFileName), base, extension);
 
     EnumAppKind kind = EnumAppKind::TimeZones;
     if (base == "terravue") {
@@ -215,7 +197,8 @@ void DetermineAppMode(const std::string& commandLine) {
     if (extension == ".exe") {
         mode = EnumAppMode::Desktop;
     } else if (extension == ".scr") {
-        const std::vector<std::string> tokens = SwitchTokens(ToLowerAscii(Trim(commandLine)));
+        const std::vector<std::string> tokens =
+            SwitchTokens(UtilText::ToLowerAscii(std::string(UtilText::Trim(commandLine))));
         for (std::size_t index = 0; index < tokens.size(); ++index) {
             const std::string& token = tokens[index];
             const std::size_t start = token.find_first_not_of("\\/-");

@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -7,6 +5,7 @@
 #include "app/Program.h"
 #include "app/ProgramState.h"
 #include "core/Util.h"
+#include "core/UtilFile.h"
 #include "platform/Folders.h"
 #include "platform/Registry.h"
 
@@ -18,11 +17,6 @@ using Detail::Values;
 // The paths are filled on first use, which may come from the worker thread.
 std::mutex pathLock;
 
-bool IsRegularFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 // The installation data sits beside the executable in the build tree, and in
 // ../share/skyvane/ when installed under a prefix.
 std::optional<std::string> FindInstallationBesideExecutable() {
@@ -30,12 +24,12 @@ std::optional<std::string> FindInstallationBesideExecutable() {
     if (folder.empty()) {
         return std::nullopt;
     }
-    if (IsRegularFile(folder + InstallationMarkerFileName)) {
+    if (UtilFile::IsRegularFile(folder + InstallationMarkerFileName)) {
         return folder;
     }
     const std::string shared =
         std::filesystem::path(folder + "../share/skyvane/").lexically_normal().string();
-    if (IsRegularFile(shared + InstallationMarkerFileName)) {
+    if (UtilFile::IsRegularFile(shared + InstallationMarkerFileName)) {
         return shared;
     }
     return std::nullopt;

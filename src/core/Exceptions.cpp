@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -25,6 +26,16 @@ void RaiseError(const char* location, const char* message) {
     throw ApplicationException(location, message);
 }
 
+std::string FailureReason(const ApplicationException& error) {
+    if (!error.Message.empty()) {
+        return error.Message;
+    }
+    if (error.LastError != 0) {
+        return std::strerror(static_cast<int>(error.LastError));
+    }
+    return error.Location;
+}
+
 int RaiseUnlessHttpSuccess(int status, const char* location) {
     if (status < 200 || status > 299) {
         RaiseError(location);
@@ -36,7 +47,8 @@ std::string CurrentExceptionText() {
     try {
         throw;
     } catch (const ApplicationException& error) {
-        return error.Message.empty() ? error.Location : error.Location + ": " + error.Message;
+        const std::string reason = FailureReason(error);
+        return reason == error.Location ? reason : error.Location + ": " + reason;
     } catch (const CAtlException& error) {
         char text[40];
         std::snprintf(text, sizeof text, "CAtlException 0x%08X",

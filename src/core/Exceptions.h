@@ -56,6 +56,10 @@ public:
 [[noreturn]] void RaiseError(const char* location);
 [[noreturn]] void RaiseError(const char* location, const char* message);
 
+// Why the failure happened, for a log line or the command line: the message when
+// there is one, else the system's text for LastError, else the location.
+std::string FailureReason(const ApplicationException& error);
+
 // Inside a catch block: what the exception in flight says, for a log line.
 std::string CurrentExceptionText();
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 
 #include "core/Exceptions.h"
 #include "core/TextSplit.h"
+#include "core/UtilFile.h"
 
 namespace {
 
@@ -64,15 +66,8 @@ bool FormatDouble(double value, std::string& text) {
 }
 
 void WriteAll(int fd, std::string_view bytes, const char* location) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            RaiseError(location);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (!UtilFile::WriteAll(fd, bytes)) {
+        RaiseError(location);
     }
 }
 
@@ -152,7 +147,8 @@ double ParseDouble(const char* text) {
     const char* start = SkipBlanks(text);
     char* end = nullptr;
     const double value = strtod_l(start, &end, ClassicLocale());
-    if (value == 0.0 && *start != '0') {
+    // "nan", "inf" and a number too large for a double are no value anything could use.
+    if ((value == 0.0 && *start != '0') || !std::isfinite(value)) {
         static constexpr const char* Location = "Util::ParseDouble (516)";
         throw ArgumentException(Location);
     }

@@ -18,7 +18,8 @@ namespace Util {
 // are ignored. Wraps silently on 32-bit overflow, as the stored files expect.
 int ParseInt(const char* text);
 // strtod syntax in the "C" locale, whatever the user's locale. A zero result
-// is taken only when the text starts with "0", so "-0" and "abc" raise.
+// is taken only when the text starts with "0", so "-0" and "abc" raise; so do
+// "nan", "inf" and numbers beyond the range of a double.
 double ParseDouble(const char* text);
 // Exactly count decimal digits from index start. Reading past the end raises
 // CAtlException(E_INVALIDARG).

@@ -1,6 +1,8 @@
 #include "core/UtilFile.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,44 +38,66 @@ private:
     int fd_;
 };
 
+// The reason travels in the message; errno is set for callers that look at LastError.
+[[noreturn]] void Refuse(const char* location, int error, const std::string& reason) {
+    errno = error;
+    RaiseError(location, reason.c_str());
+}
+
+[[noreturn]] void RaiseSystemError(const char* location) {
+    const int error = errno;
+    Refuse(location, error, std::strerror(error));
+}
+
+[[noreturn]] void RefuseTooLarge(std::size_t maxBytes) {
+    static constexpr const char* Location = "UtilFile::ReadFileAscii (13)";
+    Refuse(Location, EFBIG, "larger than " + std::to_string(maxBytes) + " bytes");
+}
+
 }  // namespace
 
 namespace UtilFile {
 
-std::string ReadFileAscii(const std::string& path) {
+std::string ReadFileAscii(const std::string& path, std::size_t maxBytes) {
     static constexpr const char* OpenLocation = "UtilFile::ReadFileAscii (12)";
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking, so that opening a FIFO returns at once and fstat can refuse it.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.Get() < 0) {
-        RaiseError(OpenLocation);
+        RaiseSystemError(OpenLocation);
     }
     struct stat status {};
     if (::fstat(file.Get(), &status) != 0) {
         static constexpr const char* Location = "UtilFile::ReadFileAscii (13)";
-        RaiseError(Location);
+        RaiseSystemError(Location);
     }
-    // A folder cannot be opened as a file.
-    if (S_ISDIR(status.st_mode)) {
-        errno = EISDIR;
-        RaiseError(OpenLocation);
+    if (!S_ISREG(status.st_mode)) {
+        Refuse(OpenLocation, S_ISDIR(status.st_mode) ? EISDIR : EINVAL, "not a regular file");
+    }
+    if (static_cast<std::size_t>(status.st_size) > maxBytes) {
+        RefuseTooLarge(maxBytes);
     }
     std::string content;
     content.reserve(static_cast<std::size_t>(status.st_size));
     // Read to the end rather than to the size seen above, so a file that changes
-    // meanwhile is never cut short or padded.
+    // meanwhile is never cut short or padded; one byte over the limit is enough to refuse it.
     char buffer[65536];
     for (;;) {
-        const ssize_t count = ::read(file.Get(), buffer, sizeof buffer);
+        const std::size_t wanted = std::min(sizeof buffer, maxBytes + 1 - content.size());
+        const ssize_t count = ::read(file.Get(), buffer, wanted);
         if (count < 0 && errno == EINTR) {
             continue;
         }
         if (count < 0) {
             static constexpr const char* Location = "UtilFile::ReadFileAscii (17)";
-            RaiseError(Location);
+            RaiseSystemError(Location);
         }
         if (count == 0) {
             return content;
         }
         content.append(buffer, static_cast<std::size_t>(count));
+        if (content.size() > maxBytes) {
+            RefuseTooLarge(maxBytes);
+        }
     }
 }
 
@@ -84,19 +108,42 @@ void WriteFileAscii(const std::string& path, std::string_view text) {
         RaiseError(Location);
     }
     static constexpr const char* WriteLocation = "UtilFile::WriteFileAscii (26)";
-    while (!text.empty()) {
-        const ssize_t written = ::write(file.Get(), text.data(), text.size());
+    // Some file systems report a failed write only when the file is closed.
+    if (!WriteAll(file.Get(), text) || !file.Close()) {
+        RaiseError(WriteLocation);
+    }
+}
+
+bool IsRegularFile(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) {
             continue;
         }
-        if (written <= 0) {
-            RaiseError(WriteLocation);
+        if (written < 0) {
+            return false;
         }
-        text.remove_prefix(static_cast<std::size_t>(written));
+        if (written == 0) {
+            errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    // Some file systems report a failed write only when the file is closed.
-    if (!file.Close()) {
-        RaiseError(WriteLocation);
+    return true;
+}
+
+void SyncFolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
     }
 }
 

@@ -5,24 +5,17 @@
 #include "core/Exceptions.h"
 #include "core/TextSplit.h"
 #include "core/Util.h"
+#include "core/UtilText.h"
 
 namespace {
 
+// The version file's own set, without the vertical tab and form feed.
 constexpr std::string_view TrimmedCharacters = " \r\n\t";
-
-std::string_view Trim(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(TrimmedCharacters);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const std::size_t last = text.find_last_not_of(TrimmedCharacters);
-    return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
 Version Version::Parse(std::string_view text) {
-    const std::vector<std::string> fields = Split(Trim(text), '.');
+    const std::vector<std::string> fields = Split(UtilText::Trim(text, TrimmedCharacters), '.');
     if (fields.size() < 3) {
         static constexpr const char* Location = "Version::Parse (18)";
         RaiseError(Location);

@@ -1,29 +1,8 @@
 #include "data/ChosenTimeZones.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "core/AtomicFile.h"
-#include "core/UtilFile.h"
-
-namespace {
-
-bool IsBlank(char character) {
-    return character == ' ' || character == '\t' || character == '\v' || character == '\f';
-}
-
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-}  // namespace
+#include "core/UtilText.h"
+#include "data/UserFiles.h"
 
 std::vector<TimeZoneItem> DefaultTimeZoneItems() {
     static constexpr const char* Defaults[][2] = {
@@ -46,16 +25,19 @@ std::vector<TimeZoneItem> DefaultTimeZoneItems() {
     return items;
 }
 
-std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
+std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content, std::size_t* skippedLines) {
     std::vector<TimeZoneItem> items;
     while (!content.empty()) {
         const std::size_t end = content.find_first_of("\r\n");
-        const std::string_view line = Trimmed(content.substr(0, end));
+        const std::string_view line = UtilText::Trim(content.substr(0, end));
         if (!line.empty()) {
             try {
                 items.push_back(TimeZoneItem::Deserialize(line));
             } catch (...) {
                 // A damaged line, or a zone the system no longer has, costs only itself.
+                if (skippedLines != nullptr) {
+                    ++*skippedLines;
+                }
             }
         }
         if (end == std::string_view::npos) {
@@ -66,19 +48,26 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
     return items;
 }
 
-void LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
-        return;
+bool LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
+    const std::optional<std::string> content = UserFiles::Read(path);
+    if (!content) {
+        return true;
     }
-    items = ParseTimeZoneItems(UtilFile::ReadFileAscii(path));
+    std::size_t skipped = 0;
+    items = ParseTimeZoneItems(*content, &skipped);
+    if (skipped > 0) {
+        UserFiles::LogDamage(path, "lost " + std::to_string(skipped) +
+                                       " line(s), damaged or of zones the system lacks");
+    }
+    return skipped == 0;
 }
 
-void SaveTimeZones(const std::string& path, const std::vector<TimeZoneItem>& items) {
+void SaveTimeZones(const std::string& path, const std::vector<TimeZoneItem>& items,
+                   PreviousFile previous) {
     static constexpr const char* CreateLocation = "COptions::SaveTimeZones (345)";
     static constexpr const char* LineLocation = "COptions::SaveTimeZones (349)";
     static constexpr const char* LineEndLocation = "COptions::SaveTimeZones (350)";
-    AtomicFileWriter writer(path, CreateLocation);
+    AtomicFileWriter writer(path, CreateLocation, previous);
     for (const TimeZoneItem& item : items) {
         writer.Write(item.Serialize(), LineLocation);
         writer.Write("\r\n", LineEndLocation);

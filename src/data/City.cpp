@@ -32,6 +32,16 @@ void AppendCoordinate(std::string& text, float value) {
     text.append(buffer, result.ptr);
 }
 
+// The line has no quoting: a separator, a line end or a zero byte inside a
+// text would cut the line short and cost the whole city when it is read back.
+void AppendText(std::string& line, std::string_view text) {
+    for (const char character : text) {
+        const bool breaksTheLine =
+            character == ';' || character == '\r' || character == '\n' || character == '\0';
+        line += breaksTheLine ? ' ' : character;
+    }
+}
+
 }  // namespace
 
 City::City(int id, std::string country, std::string shortCode, std::string details,
@@ -72,13 +82,13 @@ std::string SerializeCityLine(const CityRecord& city) {
                  city.Details.size());
     AppendInt(line, city.Id);
     line += ';';
-    line += city.Station;
+    AppendText(line, city.Station);
     line += ';';
-    line += city.Country;
+    AppendText(line, city.Country);
     line += ';';
-    line += city.CityName;
+    AppendText(line, city.CityName);
     line += ';';
-    line += city.Details;
+    AppendText(line, city.Details);
     line += ';';
     AppendCoordinate(line, city.Latitude);
     line += ';';

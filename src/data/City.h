@@ -62,4 +62,6 @@ CityRecord ParseCityLine(std::string_view line);
 CityRecord ParseCityLineInPlace(char* line);
 
 // The line without a line end; coordinates with six decimals whatever the locale.
+// A ";", carriage return, line feed or zero byte in a text is written as a space,
+// so that the line always reads back.
 std::string SerializeCityLine(const CityRecord& city);

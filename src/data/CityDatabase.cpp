@@ -1,9 +1,11 @@
 #include "data/CityDatabase.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "core/Exceptions.h"
 #include "core/UtilFile.h"
+#include "data/DataLog.h"
 
 namespace {
 
@@ -19,10 +21,12 @@ namespace Data {
 std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath) {
     std::string content;
     try {
-        content = UtilFile::ReadFileAscii(cityRecordsPath);
-    } catch (const ApplicationException&) {
+        content = UtilFile::ReadFileAscii(cityRecordsPath, CityRecordsMaximumBytes);
+    } catch (const ApplicationException& error) {
         static constexpr const char* Location = "Data::LoadData (29)";
-        RaiseError(Location);
+        const std::string reason = FailureReason(error);
+        errno = static_cast<int>(error.LastError);
+        RaiseError(Location, reason.c_str());
     }
     char* position = content.data();
     char* const end = position + content.size();
@@ -49,8 +53,11 @@ std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath) {
 void LoadData(const std::string& cityRecordsPath) {
     try {
         Database() = ReadCityRecords(cityRecordsPath);
-    } catch (...) {
+    } catch (const ApplicationException& error) {
         // The picker then lists whatever the database held, usually nothing.
+        qCWarning(lcData).noquote() << QString::fromStdString(cityRecordsPath)
+                                    << "cannot be read:" << QString::fromStdString(error.Message);
+    } catch (...) {
     }
 }
 

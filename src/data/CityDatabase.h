@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/UtilFile.h"
 #include "data/City.h"
 
 // The read-only database of weather stations the city picker lists: one
@@ -15,12 +16,17 @@ inline constexpr const char* CityRecordsFileName = "CityRecords.txt";
 // Lines longer than this are skipped whole.
 inline constexpr std::size_t CityRecordLineBuffer = 5120;
 
+// Some fifty times the shipped database: a larger file is not a city database.
+inline constexpr std::size_t CityRecordsMaximumBytes = 16 * UtilFile::MiB;
+
 // The records of the file in file order; lines that do not parse are skipped.
-// A file that cannot be read raises "Data::LoadData (29)".
+// A file that cannot be read, is not a regular file or is larger than
+// CityRecordsMaximumBytes raises "Data::LoadData (29)", its message saying why.
 std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath);
 
 // Fills the database from the file, replacing what it held. A file that cannot
-// be read leaves the database as it was; the failure goes no further.
+// be read leaves the database as it was; the failure goes no further than a
+// line on lcData.
 void LoadData(const std::string& cityRecordsPath);
 
 // The database, loaded first when it is empty.

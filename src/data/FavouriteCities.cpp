@@ -1,11 +1,7 @@
 #include "data/FavouriteCities.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "core/AtomicFile.h"
-#include "core/UtilFile.h"
+#include "data/UserFiles.h"
 
 std::vector<City> DefaultFavouriteCities() {
     return {
@@ -35,13 +31,14 @@ City DefaultHomeCity() {
                 -118.389F, "KLAX");
 }
 
-void LoadCities(const std::string& path, std::vector<City>& favourites) {
-    struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
-        return;
+bool LoadCities(const std::string& path, std::vector<City>& favourites) {
+    const std::optional<std::string> file = UserFiles::Read(path);
+    if (!file) {
+        return true;
     }
-    const std::string content = UtilFile::ReadFileAscii(path);
+    const std::string& content = *file;
     std::vector<City> cities;
+    std::size_t skipped = 0;
     std::size_t start = 0;
     while (start < content.size()) {
         const std::size_t end = content.find_first_of("\r\n", start);
@@ -50,7 +47,7 @@ void LoadCities(const std::string& path, std::vector<City>& favourites) {
             try {
                 cities.emplace_back(ParseCityLine(std::string_view(content).substr(start, length)));
             } catch (...) {
-                // A damaged line costs only itself.
+                ++skipped;  // a damaged line costs only itself
             }
         }
         if (end == std::string::npos) {
@@ -59,13 +56,18 @@ void LoadCities(const std::string& path, std::vector<City>& favourites) {
         start = end + 1;
     }
     favourites = std::move(cities);
+    if (skipped > 0) {
+        UserFiles::LogDamage(path, "lost " + std::to_string(skipped) + " damaged line(s)");
+    }
+    return skipped == 0;
 }
 
-void SaveCities(const std::string& path, const std::vector<City>& favourites) {
+void SaveCities(const std::string& path, const std::vector<City>& favourites,
+                PreviousFile previous) {
     static constexpr const char* CreateLocation = "COptions::SaveCities (368)";
     static constexpr const char* LineLocation = "COptions::SaveCities (372)";
     static constexpr const char* LineEndLocation = "COptions::SaveCities (373)";
-    AtomicFileWriter writer(path, CreateLocation);
+    AtomicFileWriter writer(path, CreateLocation, previous);
     for (const City& city : favourites) {
         writer.Write(SerializeCityLine(city), LineLocation);
         writer.Write("\r\n", LineEndLocation);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/AtomicFile.h"
 #include "data/City.h"
 #include "weather/CurrentWeather.h"
 #include "weather/Forecast.h"
@@ -18,12 +19,13 @@ City DefaultHomeCity();
 // Replaces the favourites with the cities of the file, in file order, skipping
 // lines that do not parse; an empty file gives no favourites. When the file
 // does not exist the favourites stay as they are. A file that exists but cannot
-// be read raises, leaving the favourites unchanged.
-void LoadCities(const std::string& path, std::vector<City>& favourites);
+// be read raises, leaving the favourites unchanged. False when a line was skipped.
+bool LoadCities(const std::string& path, std::vector<City>& favourites);
 
 // One city line and "\r\n" per favourite. The file is replaced whole or not at
 // all; a failure raises and leaves the old file in place.
-void SaveCities(const std::string& path, const std::vector<City>& favourites);
+void SaveCities(const std::string& path, const std::vector<City>& favourites,
+                PreviousFile previous = PreviousFile::Replace);
 
 // Applies weather received for the city with cityId: to the home city when its
 // id matches, else to the first favourite with that id. Each block replaces the

@@ -1,7 +1,5 @@
 #include "data/Options.h"
 
-#include <sys/stat.h>
-
 #include <utility>
 
 #include "core/AtomicFile.h"
@@ -11,39 +9,29 @@
 #include "core/UtilProperty.h"
 #include "data/ChosenTimeZones.h"
 #include "data/FavouriteCities.h"
+#include "data/UserFiles.h"
 
 namespace {
 
 constexpr const char* DefaultBackground = "Blue Marble.jpg";
 
-bool IsRegularFile(const std::string& path) {
-    struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
+using UserFiles::KeyReader;
+using UserFiles::ParsedInto;
 
-// One key on its own: absent or damaged, the field keeps its value and reading goes on.
-template <class Apply>
-void ReadKey(const std::string& content, const char* key, Apply apply) {
-    try {
-        const std::string value = UtilProperty::ReadPropertyValueAsString(content, key);
-        // The parsers read C strings: a zero byte would hide the damage after it.
-        if (value.find('\0') == std::string::npos) {
-            apply(value.c_str());
+// A size outside these points draws rows of empty boxes over the map or hides
+// the clocks; it is as damaged as a size that is no number.
+constexpr double SmallestFontSize = 1.0;
+constexpr double LargestFontSize = 500.0;
+
+void ReadFont(KeyReader& keys, const char* key, FontValue& field) {
+    keys.Read(key, [&](const char* value) {
+        const FontValue font = Util::ParseFont(value);
+        if (font.Size < SmallestFontSize || font.Size > LargestFontSize) {
+            return false;
         }
-    } catch (...) {
-    }
-}
-
-void ReadBool(const std::string& content, const char* key, bool& field) {
-    ReadKey(content, key, [&](const char* value) { Util::Parse(value, field); });
-}
-
-void ReadColor(const std::string& content, const char* key, Color& field) {
-    ReadKey(content, key, [&](const char* value) { Util::Parse(value, field); });
-}
-
-void ReadFont(const std::string& content, const char* key, FontValue& field) {
-    ReadKey(content, key, [&](const char* value) { field = Util::ParseFont(value); });
+        field = font;
+        return true;
+    });
 }
 
 }  // namespace
@@ -84,7 +72,10 @@ COptions::COptions(const COptions& other)
       TzHourFormat(other.TzHourFormat),
       FontTzMap(other.FontTzMap),
       ColorTzMap(other.ColorTzMap),
-      files_(other.files_) {}
+      files_(other.files_),
+      optionsDamaged_(other.optionsDamaged_),
+      timeZonesDamaged_(other.timeZonesDamaged_),
+      citiesDamaged_(other.citiesDamaged_) {}
 
 COptions& COptions::operator=(const COptions& other) {
     if (this != &other) {
@@ -102,79 +93,106 @@ void COptions::Load() {
         if (!TimeZones) {
             TimeZones = new std::vector<TimeZoneItem>();
         }
-        LoadTimeZones(files_.TimeZones, *TimeZones);
+        timeZonesDamaged_ = !LoadTimeZones(files_.TimeZones, *TimeZones);
     } catch (...) {
+        timeZonesDamaged_ = true;
     }
     try {
         if (!Cities) {
             Cities = new std::vector<City>();
         }
-        LoadCities(files_.Cities, *Cities);
+        citiesDamaged_ = !LoadCities(files_.Cities, *Cities);
     } catch (...) {
+        citiesDamaged_ = true;
     }
 }
 
 void COptions::LoadOptions() {
-    if (!IsRegularFile(files_.Options)) {
+    std::optional<std::string> file;
+    try {
+        file = UserFiles::Read(files_.Options);
+    } catch (...) {
+        optionsDamaged_ = true;
+        throw;
+    }
+    optionsDamaged_ = false;
+    if (!file) {
         return;
     }
-    const std::string content = UtilFile::ReadFileAscii(files_.Options);
+    const std::string& content = *file;
 
-    std::string homeCity;
-    try {
-        homeCity = UtilProperty::ReadPropertyValueAsString(content, "HomeCity");
-    } catch (...) {
-        homeCity.clear();  // an absent key, like an empty value, means no home city
-    }
-    if (homeCity.empty()) {
+    // An absent key, like an empty value, means no home city.
+    const std::optional<std::string> homeCity =
+        UtilProperty::FindPropertyValue(content, "HomeCity");
+    bool homeCityDamaged = false;
+    if (!homeCity || homeCity->empty()) {
         HomeCity = nullptr;
     } else {
         try {
-            HomeCity = new City(ParseCityLine(homeCity));
+            HomeCity = new City(ParseCityLine(*homeCity));
         } catch (...) {
+            homeCityDamaged = true;
         }
     }
 
-    ReadBool(content, "UpdateWallpaper", UpdateWallpaper);
-    ReadBool(content, "ShowWeather", ShowWeather);
-    ReadBool(content, "UseMetricSystem", UseMetricSystem);
-    ReadKey(content, "Region", [&](const char* value) {
-        if (const auto region = Regions::Find(value)) {
+    KeyReader keys(content);
+    keys.Read("UpdateWallpaper", ParsedInto(UpdateWallpaper));
+    keys.Read("ShowWeather", ParsedInto(ShowWeather));
+    keys.Read("UseMetricSystem", ParsedInto(UseMetricSystem));
+    keys.Read("Region", [&](const char* value) {
+        const auto region = Regions::Find(value);
+        if (region) {
             Region = *region;
         }
+        return region.has_value();
     });
-    ReadKey(content, "Background", [&](const char* value) {
+    keys.Read("Background", [&](const char* value) {
         // A file name of the "Earth/" folder: a value that names a path elsewhere is refused.
+        // The name in use is taken as it is, so a missing default picture is no damage.
         const std::string name = value;
         const std::string path = files_.EarthFolder + name;
-        if (!name.empty() && name.find('/') == std::string::npos && IsRegularFile(path)) {
-            Background = BackgroundRecord{name, path};
+        if (name == Background.FileName) {
+            return true;
         }
+        if (name.empty() || name.find('/') != std::string::npos || !UtilFile::IsRegularFile(path)) {
+            return false;
+        }
+        Background = BackgroundRecord{name, path};
+        return true;
     });
-    ReadBool(content, "ShowClouds", ShowClouds);
-    ReadBool(content, "DispalyCityName", DispalyCityName);
-    ReadBool(content, "DisplayCityTemprature", DisplayCityTemprature);
-    ReadKey(content, "WeatherIconScale",
-            [&](const char* value) { WeatherIconScale = Util::ParseInt(value); });
-    ReadFont(content, "FontCityName", FontCityName);
-    ReadColor(content, "ColorCityName", ColorCityName);
-    ReadFont(content, "FontCityTemprature", FontCityTemprature);
-    ReadColor(content, "ColorCityTemprature", ColorCityTemprature);
-    ReadBool(content, "ShowTimeZonesOnWallpaper", ShowTimeZonesOnWallpaper);
-    ReadBool(content, "ShowTimeZonesOnScreenSaver", ShowTimeZonesOnScreenSaver);
-    ReadBool(content, "TzShowDate", TzShowDate);
-    ReadBool(content, "TzShowDayOfWeek", TzShowDayOfWeek);
-    ReadKey(content, "TzHourFormat", [&](const char* value) {
+    keys.Read("ShowClouds", ParsedInto(ShowClouds));
+    keys.Read("DispalyCityName", ParsedInto(DispalyCityName));
+    keys.Read("DisplayCityTemprature", ParsedInto(DisplayCityTemprature));
+    keys.Read("WeatherIconScale", [&](const char* value) {
+        WeatherIconScale = Util::ParseInt(value);
+        return true;
+    });
+    ReadFont(keys, "FontCityName", FontCityName);
+    keys.Read("ColorCityName", ParsedInto(ColorCityName));
+    ReadFont(keys, "FontCityTemprature", FontCityTemprature);
+    keys.Read("ColorCityTemprature", ParsedInto(ColorCityTemprature));
+    keys.Read("ShowTimeZonesOnWallpaper", ParsedInto(ShowTimeZonesOnWallpaper));
+    keys.Read("ShowTimeZonesOnScreenSaver", ParsedInto(ShowTimeZonesOnScreenSaver));
+    keys.Read("TzShowDate", ParsedInto(TzShowDate));
+    keys.Read("TzShowDayOfWeek", ParsedInto(TzShowDayOfWeek));
+    keys.Read("TzHourFormat", [&](const char* value) {
         const int format = Util::ParseInt(value);
-        if (format == 1 || format == 2) {
-            TzHourFormat = format;
+        if (format != 1 && format != 2) {
+            return false;
         }
+        TzHourFormat = format;
+        return true;
     });
-    ReadFont(content, "FontTzMap", FontTzMap);
-    ReadColor(content, "ColorTzMap", ColorTzMap);
+    ReadFont(keys, "FontTzMap", FontTzMap);
+    keys.Read("ColorTzMap", ParsedInto(ColorTzMap));
+
+    optionsDamaged_ = homeCityDamaged || keys.Damaged();
+    if (optionsDamaged_) {
+        UserFiles::LogDamage(files_.Options, "holds values that do not parse");
+    }
 }
 
-void COptions::Save(const std::string& caption) const {
+void COptions::Save(const std::string& caption) {
     try {
         SaveOptions();
         SaveTimeZones();
@@ -184,9 +202,10 @@ void COptions::Save(const std::string& caption) const {
     }
 }
 
-void COptions::SaveOptions() const {
+void COptions::SaveOptions() {
     static constexpr const char* CreateLocation = "COptions::SaveOptions (384)";
-    AtomicFileWriter file(files_.Options, CreateLocation);
+    AtomicFileWriter file(files_.Options, CreateLocation,
+                          UserFiles::PreviousFileAfter(optionsDamaged_));
     const int fd = file.Descriptor();
     if (HomeCity) {
         Util::WriteToFileAscii(fd, "HomeCity", SerializeCityLine(*HomeCity));
@@ -212,16 +231,20 @@ void COptions::SaveOptions() const {
     Util::WriteToFileAscii(fd, "FontTzMap", FontTzMap);
     Util::WriteToFileAscii(fd, "ColorTzMap", ColorTzMap);
     file.Commit();
+    optionsDamaged_ = false;
 }
 
-void COptions::SaveTimeZones() const {
+void COptions::SaveTimeZones() {
     if (TimeZones) {
-        ::SaveTimeZones(files_.TimeZones, *TimeZones);
+        ::SaveTimeZones(files_.TimeZones, *TimeZones,
+                        UserFiles::PreviousFileAfter(timeZonesDamaged_));
+        timeZonesDamaged_ = false;
     }
 }
 
-void COptions::SaveCities() const {
+void COptions::SaveCities() {
     if (Cities) {
-        ::SaveCities(files_.Cities, *Cities);
+        ::SaveCities(files_.Cities, *Cities, UserFiles::PreviousFileAfter(citiesDamaged_));
+        citiesDamaged_ = false;
     }
 }

@@ -43,15 +43,18 @@ public:
     ~COptions() = default;
 
     // The options, then the time zones, then the cities; each stops at its own failure.
+    // A file that exists but cannot be read, or loses a value or a line to damage,
+    // is remembered (copies too) until the next save of that file, which first
+    // keeps it whole as "<name>.bad".
     void Load();
     // The three files in order; the first failure skips the rest and shows
     // SaveFailedText once under the caption (the edition's display name).
-    void Save(const std::string& caption) const;
+    void Save(const std::string& caption);
 
     void LoadOptions();
-    void SaveOptions() const;
-    void SaveTimeZones() const;
-    void SaveCities() const;
+    void SaveOptions();
+    void SaveTimeZones();
+    void SaveCities();
 
     const OptionsFiles& Files() const { return files_; }
 
@@ -81,6 +84,9 @@ public:
 
 private:
     OptionsFiles files_;
+    bool optionsDamaged_ = false;
+    bool timeZonesDamaged_ = false;
+    bool citiesDamaged_ = false;
 };
 
 template <>

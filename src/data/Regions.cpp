@@ -1,9 +1,9 @@
 #include "data/Regions.h"
 
-#include <algorithm>
 #include <array>
 
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 
 namespace {
 
@@ -19,18 +19,6 @@ const std::array<RegionRecord, 8>& Table() {
         {"South America", -110, 20, -18, -65},
     }};
     return table;
-}
-
-// The region names are plain ASCII, so folding ASCII letters is enough; any
-// other byte must match exactly, which it never does.
-char FoldCase(char character) {
-    return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
-                                                : character;
-}
-
-bool EqualIgnoringCase(std::string_view left, std::string_view right) {
-    return std::ranges::equal(left, right,
-                              [](char a, char b) { return FoldCase(a) == FoldCase(b); });
 }
 
 }  // namespace
@@ -54,7 +42,8 @@ std::optional<RegionRecord> Find(const char* name) {
 
 std::optional<RegionRecord> Find(std::string_view name) {
     for (const RegionRecord& region : Table()) {
-        if (EqualIgnoringCase(region.Name, name)) {
+        // The region names are plain ASCII, so folding ASCII letters is enough.
+        if (UtilText::EqualsIgnoringAsciiCase(region.Name, name)) {
             return region;
         }
     }

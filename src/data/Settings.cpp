@@ -2,8 +2,8 @@
 
 #include "core/AtomicFile.h"
 #include "core/Util.h"
-#include "core/UtilFile.h"
-#include "core/UtilProperty.h"
+#include "data/DataLog.h"
+#include "data/UserFiles.h"
 
 namespace {
 
@@ -13,57 +13,48 @@ constexpr std::string_view TimeZonesAlwaysOnTopKey = "FormTimeZones_AlwaysOnTop"
 constexpr std::string_view TimeZonesLocationKey = "FormTimeZones_Location";
 constexpr std::string_view LastUpdateNotificationDateKey = "LastUpdateNotificationDate";
 
-// Hands the key's value to apply. An absent key or a value that apply rejects
-// leaves the field as it was, and the next key is read all the same.
-template <class Apply>
-void ReadKey(std::string_view content, std::string_view key, Apply apply) {
-    try {
-        const std::string value = UtilProperty::ReadPropertyValueAsString(content, key);
-        // The parsers see a C string and would judge only the text before a
-        // zero byte; a value holding one is as damaged as any other.
-        if (value.find('\0') != std::string::npos) {
-            return;
-        }
-        apply(value.c_str());
-    } catch (...) {
-    }
-}
-
 }  // namespace
 
 void CSettings::Load(const std::string& path) {
-    std::string content;
+    std::optional<std::string> content;
     try {
-        // A missing file fails here too, and both keep every field.
-        content = UtilFile::ReadFileAscii(path);
+        content = UserFiles::Read(path);
     } catch (...) {
-        return;
+        damaged_ = true;
+        return;  // already logged; every field stays
     }
-    LoadFromContent(content);
+    damaged_ = false;
+    if (content) {
+        LoadFromContent(*content);
+        if (damaged_) {
+            UserFiles::LogDamage(path, "holds values that do not parse");
+        }
+    }
 }
 
 void CSettings::LoadFromContent(std::string_view content) {
-    ReadKey(content, LocalWeatherAlwaysOnTopKey,
-            [this](const char* value) { Util::Parse(value, FormLocalWeather_AlwaysOnTop); });
-    ReadKey(content, LocalWeatherModeKey, [this](const char* value) {
+    using UserFiles::ParsedInto;
+    UserFiles::KeyReader keys(content);
+    keys.Read(LocalWeatherAlwaysOnTopKey, ParsedInto(FormLocalWeather_AlwaysOnTop));
+    keys.Read(LocalWeatherModeKey, [this](const char* value) {
         const int mode = Util::ParseInt(value);
-        if (mode >= ModeLarge && mode <= ModeIconOnly) {
-            FormLocalWeather_Mode = mode;
+        if (mode < ModeLarge || mode > ModeIconOnly) {
+            return false;
         }
+        FormLocalWeather_Mode = mode;
+        return true;
     });
-    ReadKey(content, TimeZonesAlwaysOnTopKey,
-            [this](const char* value) { Util::Parse(value, FormTimeZones_AlwaysOnTop); });
+    keys.Read(TimeZonesAlwaysOnTopKey, ParsedInto(FormTimeZones_AlwaysOnTop));
     // Any position is taken: the window itself keeps inside the work area.
-    ReadKey(content, TimeZonesLocationKey,
-            [this](const char* value) { Util::Parse(value, FormTimeZones_Location); });
-    ReadKey(content, LastUpdateNotificationDateKey,
-            [this](const char* value) { Util::Parse(value, LastUpdateNotificationDate); });
+    keys.Read(TimeZonesLocationKey, ParsedInto(FormTimeZones_Location));
+    keys.Read(LastUpdateNotificationDateKey, ParsedInto(LastUpdateNotificationDate));
+    damaged_ = keys.Damaged();
 }
 
-void CSettings::Save(const std::string& path) const {
+void CSettings::Save(const std::string& path) {
     try {
         static constexpr const char* Location = "CSettings::Save (38)";
-        AtomicFileWriter writer(path, Location);
+        AtomicFileWriter writer(path, Location, UserFiles::PreviousFileAfter(damaged_));
         const int fd = writer.Descriptor();
         Util::WriteToFileAscii(fd, LocalWeatherAlwaysOnTopKey, FormLocalWeather_AlwaysOnTop);
         Util::WriteToFileAscii(fd, LocalWeatherModeKey, FormLocalWeather_Mode);
@@ -71,7 +62,13 @@ void CSettings::Save(const std::string& path) const {
         Util::WriteToFileAscii(fd, TimeZonesLocationKey, FormTimeZones_Location);
         Util::WriteToFileAscii(fd, LastUpdateNotificationDateKey, LastUpdateNotificationDate);
         writer.Commit();
-    } catch (...) {
+        damaged_ = false;
+    } catch (const ApplicationException& error) {
         // The writer has removed its temporary file; the old file is untouched.
+        qCWarning(lcData).noquote()
+            << QString::fromStdString(path)
+            << "could not be saved:" << QString::fromStdString(FailureReason(error));
+    } catch (...) {
+        qCWarning(lcData).noquote() << QString::fromStdString(path) << "could not be saved";
     }
 }

@@ -26,6 +26,8 @@ public:
 
     // Reads the file when it exists. A missing or unreadable file leaves every
     // field as it is; a damaged line leaves only its own field. Never raises.
+    // An unreadable file or a damaged line is remembered until the next save,
+    // which first keeps the old file whole as "Settings.txt.bad".
     void Load(const std::string& path);
     // The same for file content already in memory.
     void LoadFromContent(std::string_view content);
@@ -33,7 +35,10 @@ public:
     // Replaces the file as a whole; a failure leaves the previous file as it
     // was. Never raises and never shows anything: losing window positions is
     // not worth bothering the user about.
-    void Save(const std::string& path) const;
+    void Save(const std::string& path);
+
+private:
+    bool damaged_ = false;
 };
 
 template <>

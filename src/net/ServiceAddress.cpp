@@ -2,10 +2,11 @@
 
 #include <curl/curl.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+
+#include "core/UtilText.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ std::string SchemeOf(const std::string& url) {
         if (std::isalnum(byte) == 0 && c != '+' && c != '-' && c != '.') {
             return {};
         }
-        scheme += static_cast<char>(std::tolower(byte));
+        scheme += UtilText::ToLowerAscii(c);
     }
     return scheme;
 }
@@ -78,8 +79,7 @@ std::optional<ServiceAddress> SplitUrl(const std::string& url) {
     ServiceAddress address;
     address.Scheme = Part(handle.get(), CURLUPART_SCHEME).value_or("");
     address.Host = Part(handle.get(), CURLUPART_HOST).value_or("");
-    std::transform(address.Host.begin(), address.Host.end(), address.Host.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    address.Host = UtilText::ToLowerAscii(address.Host);
     const std::string port = Part(handle.get(), CURLUPART_PORT, CURLU_DEFAULT_PORT).value_or("0");
     const long number = std::strtol(port.c_str(), nullptr, 10);
     address.Port = number > 0 && number <= 65535 ? static_cast<std::uint16_t>(number) : 0;

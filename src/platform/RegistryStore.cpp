@@ -11,6 +11,8 @@
 #include <utility>
 
 #include "core/Exceptions.h"
+#include "core/UtilFile.h"
+#include "core/UtilText.h"
 #include "platform/Folders.h"
 #include "platform/RegistryText.h"
 
@@ -27,6 +29,7 @@ struct RegistryStore::ParseState {
 };
 
 using namespace RegistryText;
+using UtilText::EqualsIgnoringAsciiCase;
 
 namespace {
 
@@ -88,35 +91,6 @@ int OpenLockedTemporary(const std::string& path, mode_t mode) {
     }
     errno = EBUSY;
     return -1;
-}
-
-bool WriteAll(int descriptor, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(descriptor, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (written == 0) {
-            errno = EIO;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-void SyncFolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (descriptor >= 0) {
-        ::fsync(descriptor);
-        ::close(descriptor);
-    }
 }
 
 }  // namespace
@@ -447,7 +421,7 @@ void RegistryStore::Save() const {
         RaiseError(CreateLocation);
     }
     ::fchmod(descriptor, mode);
-    if (!WriteAll(descriptor, ToText())) {
+    if (!UtilFile::WriteAll(descriptor, ToText())) {
         DiscardTemporary(descriptor, temporary);
         RaiseError(WriteLocation);
     }
@@ -461,5 +435,5 @@ void RegistryStore::Save() const {
         RaiseError(RenameLocation);
     }
     ::close(descriptor);
-    SyncFolderOf(path_);
+    UtilFile::SyncFolderOf(path_);
 }

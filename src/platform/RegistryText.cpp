@@ -1,7 +1,6 @@
 #include "platform/RegistryText.h"
 
-#include <algorithm>
-
+#include "core/UtilText.h"
 #include "platform/Utf8.h"
 
 namespace {
@@ -9,11 +8,6 @@ namespace {
 constexpr std::string_view Blanks = " \t\r";
 constexpr std::string_view HexDigits = "0123456789abcdef";
 constexpr std::string_view HexPrefix = "hex:";
-
-char AsciiLower(char character) {
-    return character >= 'A' && character <= 'Z' ? static_cast<char>(character - 'A' + 'a')
-                                                : character;
-}
 
 void AppendQuoted(std::string& out, std::string_view text) {
     out += '"';
@@ -79,7 +73,7 @@ std::optional<std::string> ReadQuoted(std::string_view line, std::size_t& positi
 }
 
 int HexValue(char character) {
-    const std::size_t found = HexDigits.find(AsciiLower(character));
+    const std::size_t found = HexDigits.find(UtilText::ToLowerAscii(character));
     return found == std::string_view::npos ? -1 : static_cast<int>(found);
 }
 
@@ -105,12 +99,6 @@ std::optional<RegistryText::Binary> ReadHex(std::string_view text) {
 
 }  // namespace
 
-bool RegistryText::EqualsIgnoringAsciiCase(std::string_view left, std::string_view right) {
-    return left.size() == right.size() &&
-           std::equal(left.begin(), left.end(), right.begin(),
-                      [](char a, char b) { return AsciiLower(a) == AsciiLower(b); });
-}
-
 std::size_t RegistryText::SharedPartsLength(std::string_view stored, std::string_view wanted) {
     std::size_t shared = 0;
     for (std::size_t index = 0;; ++index) {
@@ -122,7 +110,7 @@ std::size_t RegistryText::SharedPartsLength(std::string_view stored, std::string
                 return shared;
             }
         } else if (storedBreak || wantedBreak ||
-                   AsciiLower(stored[index]) != AsciiLower(wanted[index])) {
+                   UtilText::ToLowerAscii(stored[index]) != UtilText::ToLowerAscii(wanted[index])) {
             return shared;
         }
     }
@@ -153,11 +141,7 @@ bool RegistryText::IsStorableText(std::string_view text) {
 }
 
 std::string_view RegistryText::TrimBlanks(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
+    return UtilText::Trim(text, Blanks);
 }
 
 char RegistryText::FirstVisible(std::string_view text) {
@@ -206,7 +190,7 @@ std::optional<std::string_view> RegistryText::ParseKeyLine(std::string_view line
     }
     const std::string_view inside = line.substr(1, line.size() - 2);
     if (inside.size() <= hive.size() || inside[hive.size()] != '\\' ||
-        !EqualsIgnoringAsciiCase(inside.substr(0, hive.size()), hive)) {
+        !UtilText::EqualsIgnoringAsciiCase(inside.substr(0, hive.size()), hive)) {
         return std::nullopt;
     }
     const std::string_view keyPath = inside.substr(hive.size() + 1);
@@ -247,7 +231,7 @@ std::optional<RegistryText::NamedValue> RegistryText::ParseValueLine(std::string
         return value;
     }
     if (data.size() < HexPrefix.size() ||
-        !EqualsIgnoringAsciiCase(data.substr(0, HexPrefix.size()), HexPrefix)) {
+        !UtilText::EqualsIgnoringAsciiCase(data.substr(0, HexPrefix.size()), HexPrefix)) {
         return std::nullopt;
     }
     std::optional<Binary> bytes = ReadHex(data.substr(HexPrefix.size()));

@@ -20,7 +20,6 @@ struct NamedValue {
     Data Value;
 };
 
-bool EqualsIgnoringAsciiCase(std::string_view left, std::string_view right);
 // Byte length of the leading key-path parts the two paths share, ignoring ASCII case.
 std::size_t SharedPartsLength(std::string_view stored, std::string_view wanted);
 

@@ -9,12 +9,16 @@
 
 #include "core/Exceptions.h"
 #include "core/UtilFile.h"
+#include "core/UtilText.h"
 #include "core/WorkStop.h"
 #include "net/Internet.h"
 #include "render/CloudLayer.h"
 #include "render/RenderLog.h"
 
 namespace {
+
+// A few addresses; thousands of lines would already be far more than anyone lists.
+constexpr std::size_t SourceListMaximumBytes = UtilFile::MiB;
 
 // Closes the download file on every way out of an attempt.
 class DownloadFile {
@@ -28,18 +32,7 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
 
     bool Write(const char* data, std::size_t count) {
-        while (count > 0) {
-            const ssize_t written = ::write(fd_, data, count);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                return false;
-            }
-            data += written;
-            count -= static_cast<std::size_t>(written);
-        }
-        return true;
+        return UtilFile::WriteAll(fd_, std::string_view(data, count));
     }
 
     bool Close() {
@@ -55,15 +48,6 @@ private:
     int fd_;
 };
 
-std::string Trimmed(const std::string& line) {
-    const char* space = " \t\r\n\f\v";
-    const auto first = line.find_first_not_of(space);
-    if (first == std::string::npos) {
-        return {};
-    }
-    return line.substr(first, line.find_last_not_of(space) - first + 1);
-}
-
 }  // namespace
 
 DownloadCloudsWork::DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post)
@@ -78,7 +62,7 @@ std::vector<std::string> DownloadCloudsWork::ParseSources(const std::string& tex
             end = text.size();
         }
         // A lone CR inside a line stays; trimming takes the one of a CR LF pair.
-        std::string line = Trimmed(text.substr(start, end - start));
+        std::string line(UtilText::Trim(std::string_view(text).substr(start, end - start)));
         if (!line.empty()) {
             sources.push_back(std::move(line));
         }
@@ -97,7 +81,14 @@ const std::vector<std::string>& DownloadCloudsWork::Sources(const std::string& s
     }
     std::vector<std::string> sources;
     if (::access(sourceList.c_str(), F_OK) == 0) {
-        sources = ParseSources(UtilFile::ReadFileAscii(sourceList));
+        try {
+            sources = ParseSources(UtilFile::ReadFileAscii(sourceList, SourceListMaximumBytes));
+        } catch (const ApplicationException& error) {
+            qCWarning(lcRender).noquote()
+                << QString::fromStdString(sourceList)
+                << "cannot be read:" << QString::fromStdString(error.Message);
+            throw;
+        }
     }
     return lists.emplace(sourceList, std::move(sources)).first->second;
 }

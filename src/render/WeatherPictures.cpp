@@ -4,13 +4,13 @@
 
 #include <QRgb>
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "core/UtilText.h"
 #include "render/Graphics.h"
 #include "render/Sun.h"
 #include "weather/WeatherCodes.h"
@@ -34,21 +34,13 @@ int TableIndex(const Nullable<EnumWeatherCode>& code) {
     return index >= 0 && index < WeatherCodeCount ? index : -1;
 }
 
-bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
-    return text.size() >= suffix.size() &&
-           std::equal(suffix.begin(), suffix.end(), text.end() - static_cast<long>(suffix.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
-}
-
 // What the desktop would hide or what an editor or download leaves half written.
 // Only regular files: opening a pipe or a device would hang or read forever.
 bool IsCandidatePicture(const std::filesystem::directory_entry& entry, const std::string& path) {
     const std::string name = entry.path().filename().string();
     if (name.empty() || name.front() == '.' || name.back() == '~' ||
-        EndsWithIgnoringCase(name, ".tmp") || EndsWithIgnoringCase(name, ".temp")) {
+        UtilText::EndsWithIgnoringAsciiCase(name, ".tmp") ||
+        UtilText::EndsWithIgnoringAsciiCase(name, ".temp")) {
         return false;
     }
     std::error_code error;

@@ -16,6 +16,7 @@
 #include "core/Nullable.h"
 #include "core/TextSplit.h"
 #include "core/Util.h"
+#include "core/UtilText.h"
 
 RegEx::RegEx(const std::string& pattern) {
     try {
@@ -62,15 +63,6 @@ bool IsReportWhitespace(char character) {
 
 bool IsWhitespaceAt(const std::string& text, std::size_t index) {
     return index < text.size() && IsReportWhitespace(text[index]);
-}
-
-std::string ToUpperAscii(std::string text) {
-    for (char& character : text) {
-        if (character >= 'a' && character <= 'z') {
-            character = static_cast<char>(character - 'a' + 'A');
-        }
-    }
-    return text;
 }
 
 std::optional<DateTime> HeaderWithTime(const std::string& text) {
@@ -245,7 +237,7 @@ EnumWeatherCode Higher(EnumWeatherCode first, EnumWeatherCode second) {
 }  // namespace
 
 CCurrentWeather ParseMetar(const std::string& text, const std::string& station, DateTime utcNow) {
-    std::string report = ToUpperAscii(text);
+    std::string report = UtilText::ToUpperAscii(text);
     const std::optional<DateTime> header = TakeHeader(report);
 
     Nullable<DateTime> time;

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QImage>
 #include <QString>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -227,6 +230,28 @@ TEST_F(OneShotWeatherTest, WithTheServicesDownThePictureIsDrawnWithoutWeather) {
     const QImage plain = Render("plain.png", "");
     const QImage withoutWeather = Render("weather.png", " --weather");
     EXPECT_EQ(PixelsChangedAroundMiami(plain, withoutWeather), 0);
+}
+
+// The picture once replaced a FIFO or, through a link, a device node with a regular file.
+TEST_F(OneShotRenderProgramTest, OnlyARegularFileIsReplacedAndALinkToOneIsFollowed) {
+    const std::string fifo = output_.Folder() + "pipe.png";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const RenderRun refused = RunProgram("terravue", "'" + fifo + "' --size 64x32");
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_NE(
+        refused.Errors.find("Terravue --render: cannot write \"" + fifo + "\": not a regular file"),
+        std::string::npos)
+        << refused.Errors;
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+
+    const std::string real = output_.Folder() + "pictures/earth.png";
+    TestSupport::WriteWholeFile(real, "old picture");
+    const std::string link = output_.Folder() + "earth.png";
+    std::filesystem::create_symlink(real, link);
+    const RenderRun followed = RunProgram("terravue", "'" + link + "' --size 64x32");
+    ASSERT_EQ(followed.ExitCode, 0) << followed.Errors;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(QImage(QString::fromStdString(real)).size(), QSize(64, 32));
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                       VersionCase{"Version=6.9.9\r\n", false},
                       VersionCase{"Version=7.5.0\r\n", true}, VersionCase{"Version=8.0.0", true},
                       VersionCase{"Name=Terravue\r\nVersion=7.10.0\r\n", true},
+                      VersionCase{"Version=7.5.0\nName=Terravue\n", true},
                       VersionCase{"Release=8.0.0\r\n", false}, VersionCase{"Version=7.5", false},
                       VersionCase{"Version=eight.0.0", false}, VersionCase{"", false}));
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/TextSplit.h"
+#include "core/UtilText.h"
 #include "support/TestSupport.h"
 
 using namespace TestSupport;
@@ -64,6 +65,20 @@ TEST(TokenizeTest, TheFirstLineEndEndsTheRecord) {
     cursor = empty.data();
     EXPECT_STREQ(Tokenize(cursor), "");
     EXPECT_EQ(cursor, nullptr);
+}
+
+TEST(UtilTextTest, TrimsOnlyTheGivenCharactersAndFoldsOnlyAsciiLetters) {
+    EXPECT_EQ(UtilText::Trim(" \t\r\n\v\fa b\f\n "), "a b");
+    EXPECT_EQ(UtilText::Trim(" \t "), "");
+    EXPECT_EQ(UtilText::Trim("\v7.4.3\r\n", " \r\n\t"), "\v7.4.3");
+    // "\xC9" is a capital E with acute accent in Latin-1: no locale may fold it.
+    EXPECT_EQ(UtilText::ToLowerAscii("TERRAVUE.SCR \xC9"), "terravue.scr \xC9");
+    EXPECT_EQ(UtilText::ToUpperAscii("klax.txt \xE9"), "KLAX.TXT \xE9");
+    EXPECT_TRUE(UtilText::EqualsIgnoringAsciiCase("Earth (Complete)", "earth (COMPLETE)"));
+    EXPECT_FALSE(UtilText::EqualsIgnoringAsciiCase("\xC9", "\xE9"));
+    EXPECT_FALSE(UtilText::EqualsIgnoringAsciiCase("Europe", "Europe "));
+    EXPECT_TRUE(UtilText::EndsWithIgnoringAsciiCase("Sky.TEMP", ".temp"));
+    EXPECT_FALSE(UtilText::EndsWithIgnoringAsciiCase("mp", ".temp"));
 }
 
 }  // namespace

@@ -110,17 +110,17 @@ TEST_P(ParseDoubleErrorTest, RaisesArgumentExceptionWithTheFailingStep) {
               GetParam().Location);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, ParseDoubleErrorTest,
-                         testing::Values(ErrorCase{"-0.0", "Util::ParseDouble (516)"},
-                                         ErrorCase{"-0", "Util::ParseDouble (516)"},
-                                         ErrorCase{"abc", "Util::ParseDouble (516)"},
-                                         ErrorCase{"", "Util::ParseDouble (516)"},
-                                         ErrorCase{" ", "Util::ParseDouble (516)"},
-                                         ErrorCase{".0", "Util::ParseDouble (516)"},
-                                         ErrorCase{"1.5x", "Util::ParseDouble (522)"},
-                                         ErrorCase{"1,5", "Util::ParseDouble (522)"},
-                                         ErrorCase{"1.5 2", "Util::ParseDouble (522)"},
-                                         ErrorCase{"1.5\r\n", "Util::ParseDouble (522)"}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseDoubleErrorTest,
+    testing::Values(
+        ErrorCase{"-0.0", "Util::ParseDouble (516)"}, ErrorCase{"-0", "Util::ParseDouble (516)"},
+        ErrorCase{"abc", "Util::ParseDouble (516)"}, ErrorCase{"", "Util::ParseDouble (516)"},
+        ErrorCase{" ", "Util::ParseDouble (516)"}, ErrorCase{".0", "Util::ParseDouble (516)"},
+        ErrorCase{"nan", "Util::ParseDouble (516)"}, ErrorCase{" -inf", "Util::ParseDouble (516)"},
+        ErrorCase{"INFINITY", "Util::ParseDouble (516)"},
+        ErrorCase{"1e999", "Util::ParseDouble (516)"}, ErrorCase{"1.5x", "Util::ParseDouble (522)"},
+        ErrorCase{"1,5", "Util::ParseDouble (522)"}, ErrorCase{"1.5 2", "Util::ParseDouble (522)"},
+        ErrorCase{"1.5\r\n", "Util::ParseDouble (522)"}));
 
 // Makes a locale whose decimal point is "," available, as a user's desktop
 // session may select one. Builds it in a temporary folder when none is installed.
@@ -287,7 +287,7 @@ protected:
         EXPECT_GE(fd, 0);
         write(fd);
         ::close(fd);
-        return UtilFile::ReadFileAscii(path);
+        return TestSupport::ReadWholeFile(path);
     }
 
     TestSupport::TempFolder folder_;

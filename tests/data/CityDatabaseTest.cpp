@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "core/UtilFile.h"
 #include "data/CityDatabase.h"
 #include "data/FavouriteCities.h"
 #include "support/TestSupport.h"
@@ -69,10 +71,20 @@ TEST_F(CityDatabaseTest, OverlongLineIsSkippedWholeAndReadingGoesOn) {
     EXPECT_EQ(records[1].Details, std::string(fits - head.size() - tail.size(), 'x'));
 }
 
-TEST_F(CityDatabaseTest, MissingFileRaisesTheLoadLocation) {
+TEST_F(CityDatabaseTest, MissingUnreadableOrOversizedFileRaisesTheLoadLocation) {
     EXPECT_EQ(LocationOf([&] { Data::ReadCityRecords(folder_.Folder() + "missing.txt"); }),
               "Data::LoadData (29)");
     EXPECT_EQ(LocationOf([&] { Data::ReadCityRecords(folder_.Folder()); }), "Data::LoadData (29)");
+    // Neither waits for a writer nor reads without end.
+    const std::string fifo = folder_.Folder() + "fifo.txt";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(LocationOf([&] { Data::ReadCityRecords(fifo); }), "Data::LoadData (29)");
+    const std::string endless = folder_.Folder() + "endless.txt";
+    std::filesystem::create_symlink("/dev/zero", endless);
+    EXPECT_EQ(LocationOf([&] { Data::ReadCityRecords(endless); }), "Data::LoadData (29)");
+    const std::string huge = WriteRecords("huge.txt", "1;AAAA;L;A;;1;2\n");
+    std::filesystem::resize_file(huge, Data::CityRecordsMaximumBytes + 1);
+    EXPECT_EQ(LocationOf([&] { Data::ReadCityRecords(huge); }), "Data::LoadData (29)");
 }
 
 TEST_F(CityDatabaseTest, LoadReplacesTheDatabaseAndAFailedLoadKeepsIt) {
@@ -96,7 +108,7 @@ TEST_F(CityDatabaseTest, DatabaseIsLoadedOnFirstUseOnly) {
 class ShippedCityDatabaseTest : public ::testing::Test {
 protected:
     static const std::string& Content() {
-        static const std::string content = UtilFile::ReadFileAscii(SKYVANE_CITY_RECORDS_FILE);
+        static const std::string content = TestSupport::ReadWholeFile(SKYVANE_CITY_RECORDS_FILE);
         return content;
     }
 

@@ -91,6 +91,23 @@ TEST_F(FavouriteCitiesTest, SavedFavouritesLoadBackInOrder) {
     EXPECT_EQ(SerializedLines(loaded), SerializedLines(DefaultFavouriteCities()));
 }
 
+// The line has no quoting: such a text once cost the city when the file was read back.
+TEST_F(FavouriteCitiesTest, TextsHoldingSeparatorsOrLineEndsAreSavedWithSpacesAndLoadBack) {
+    std::vector<City> favourites = DefaultFavouriteCities();
+    favourites[2].CityName = "Paris; Orly";
+    favourites[2].Details = "South\r\nTerminal";
+    favourites[2].Country = std::string("Fra\0nce", 7);
+    favourites[2].Station = "LF;O";
+    SaveCities(path_, favourites);
+    std::vector<City> loaded;
+    EXPECT_TRUE(LoadCities(path_, loaded));
+    ASSERT_EQ(loaded.size(), 16U);
+    EXPECT_EQ(loaded[2].CityName, "Paris  Orly");
+    EXPECT_EQ(loaded[2].Details, "South  Terminal");
+    EXPECT_EQ(loaded[2].Country, "Fra nce");
+    EXPECT_EQ(loaded[2].Station, "LF O");
+}
+
 TEST_F(FavouriteCitiesTest, MissingFileKeepsTheFavourites) {
     std::vector<City> favourites = DefaultFavouriteCities();
     LoadCities(path_, favourites);

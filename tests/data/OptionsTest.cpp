@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <QLoggingCategory>
+#include <QString>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/ErrorDisplay.h"
 #include "data/Options.h"
+#include "data/UserFiles.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -51,6 +56,32 @@ public:
     std::vector<std::string> Shown;
 };
 
+// The lines the data layer logs while it lives, with its category switched on.
+class RecordedDataLog {
+public:
+    RecordedDataLog() {
+        QLoggingCategory::setFilterRules(QStringLiteral("skyvane.data.warning=true"));
+        previous_ = qInstallMessageHandler(&Record);
+        Lines().clear();
+    }
+    ~RecordedDataLog() {
+        qInstallMessageHandler(previous_);
+        QLoggingCategory::setFilterRules(QString());
+    }
+    static std::vector<std::string>& Lines() {
+        static std::vector<std::string> lines;
+        return lines;
+    }
+
+private:
+    static void Record(QtMsgType, const QMessageLogContext& context, const QString& message) {
+        if (QByteArray(context.category) == "skyvane.data") {
+            Lines().push_back(message.toStdString());
+        }
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
 class OptionsTest : public ::testing::Test {
 protected:
     OptionsTest() { std::filesystem::create_directories(folder_.Path() / "install" / "Earth"); }
@@ -75,7 +106,7 @@ protected:
 };
 
 TEST_F(OptionsTest, EarthDefaultsSaveExactlyTheDocumentedFile) {
-    const COptions options = Make();
+    COptions options = Make();
     options.SaveOptions();
     EXPECT_EQ(ReadWholeFile(Files().Options), EarthDefaultFile);
     EXPECT_EQ(options.Background.Path, folder_.Folder() + "install/Earth/Blue Marble.jpg");
@@ -167,15 +198,35 @@ TEST_F(OptionsTest, AFileWithoutHomeCityLineLoadsWithoutHomeCityAndSavesNone) {
     EXPECT_EQ(LoadedFrom("HomeCity=1;ABCD;Land;Town;;10.5;-20.25\r\n").HomeCity->CityName, "Town");
 }
 
+TEST_F(OptionsTest, AFileWithLineFeedsAloneLoadsEveryValue) {
+    std::string file = EditionDefaultFile(EnumAppKind::TimeZones);
+    for (std::size_t end = file.find("\r\n"); end != std::string::npos; end = file.find("\r\n")) {
+        file.erase(end, 1);
+    }
+    COptions options = LoadedFrom(file);
+    EXPECT_FALSE(options.UpdateWallpaper);
+    EXPECT_FALSE(options.ShowWeather);
+    EXPECT_TRUE(options.ShowTimeZonesOnWallpaper);
+    ASSERT_TRUE(options.HomeCity);
+    EXPECT_FLOAT_EQ(options.HomeCity->Longitude, -118.389F);
+    EXPECT_EQ(options.ColorTzMap, Color::FromRgb(255, 0, 0));
+    // Saved again with the program's own line ends.
+    options.SaveOptions();
+    EXPECT_EQ(ReadWholeFile(Files().Options), EditionDefaultFile(EnumAppKind::TimeZones));
+}
+
 TEST_F(OptionsTest, ADamagedValueKeepsOnlyItsOwnField) {
     const COptions options = LoadedFrom(std::string(
         "TzHourFormat=3\r\nWeatherIconScale=1000\r\nFontCityName=Arial,abc,0\r\n"
         "ColorCityName=1,2\r\nRegion=Moon\r\nBackground=Missing.jpg\r\nShowClouds=True\r\n"
+        "FontCityTemprature=Arial,1e9,1\r\nFontTzMap=Times New Roman,0.5,0\r\n"
         "ColorTzMap=300,0,0,9\r\nUseMetricSystem=false\r\n" +
         std::string("TzShowDayOfWeek=false\0garbage\r\n", 31)));
     EXPECT_EQ(options.TzHourFormat, 1);
     EXPECT_EQ(options.WeatherIconScale, 1000);
     EXPECT_EQ(options.FontCityName, (FontValue{"Arial", 6.0, 0}));
+    EXPECT_EQ(options.FontCityTemprature, (FontValue{"Arial", 8.0, FontValue::Bold}));
+    EXPECT_EQ(options.FontTzMap, (FontValue{"Times New Roman", 9.0, 0}));
     EXPECT_EQ(options.ColorCityName, Color{0xFFFFFFFF});
     EXPECT_EQ(options.Region.Name, "Earth (Default)");
     EXPECT_EQ(options.Background.FileName, "Blue Marble.jpg");
@@ -205,6 +256,70 @@ TEST_F(OptionsTest, EmptyCitiesAndTimeZonesFilesGiveNone) {
     options.Load();
     EXPECT_TRUE(options.Cities->empty());
     EXPECT_TRUE(options.TimeZones->empty());
+}
+
+// Loading once waited forever on a FIFO and filled memory from /dev/zero.
+TEST_F(OptionsTest, ALoadRefusesFifosDevicesAndOversizedFilesAndKeepsTheValues) {
+    ASSERT_EQ(::mkfifo(Files().Cities.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Files().TimeZones.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", Files().Options);
+    COptions options = Make();
+    {
+        const RecordedDataLog log;
+        options.Load();
+        // One line per file, naming it and the reason.
+        EXPECT_EQ(
+            RecordedDataLog::Lines(),
+            (std::vector<std::string>{Files().Options + " cannot be read: not a regular file",
+                                      Files().TimeZones + " cannot be read: not a regular file",
+                                      Files().Cities + " cannot be read: not a regular file"}));
+    }
+    EXPECT_EQ(options.Cities->size(), 16U);
+    EXPECT_EQ(options.TimeZones->size(), 4U);
+    EXPECT_EQ(options.FontCityName, (FontValue{"Arial", 6.0, 0}));
+
+    std::filesystem::remove(Files().Cities);
+    WriteWholeFile(Files().Cities, "1;ABCD;Land;Town;;10.5;-20.25\r\n");
+    std::filesystem::resize_file(Files().Cities, UserFiles::MaximumBytes + 1);
+    options.Load();
+    EXPECT_EQ(options.Cities->size(), 16U);
+}
+
+// A load that could not read a file, or dropped part of it, once let the next
+// save replace the user's file with defaults for good.
+TEST_F(OptionsTest, AFileTheLoadCouldNotReadWholeIsKeptAsBadByTheNextSave) {
+    const std::string damagedCities = "1;ABCD;Land;Town;;10.5;-20.25\r\n2;EFGH;Land;Six;;1\r\n";
+    const std::string damagedOptions = "ShowWeather=false\r\nTzHourFormat=24\r\n";
+    WriteWholeFile(Files().Cities, damagedCities);
+    WriteWholeFile(Files().Options, damagedOptions);
+    WriteWholeFile(Files().TimeZones + "/notes.txt", "a folder of that name");
+    COptions options = Make();
+    options.Load();
+    ASSERT_EQ(options.Cities->size(), 1U);
+    EXPECT_FALSE(options.ShowWeather);
+    EXPECT_EQ(options.TimeZones->size(), 4U);
+
+    // The options dialog edits a copy and saves it.
+    COptions edited = options;
+    edited.Save("Terravue");
+    EXPECT_EQ(ReadWholeFile(Files().Cities + ".bad"), damagedCities);
+    EXPECT_EQ(ReadWholeFile(Files().Options + ".bad"), damagedOptions);
+    EXPECT_EQ(ReadWholeFile(Files().TimeZones + ".bad/notes.txt"), "a folder of that name");
+    EXPECT_EQ(ReadWholeFile(Files().Cities), "1;ABCD;Land;Town;;10.500000;-20.250000\r\n");
+    EXPECT_EQ(ReadWholeFile(Files().TimeZones).find("New York;Eastern Standard Time\r\n"), 0U);
+
+    // Once saved, the files are sound: neither the next save nor a clean load
+    // and save makes a ".bad" file again.
+    for (const std::string& file : {Files().Options, Files().Cities, Files().TimeZones}) {
+        std::filesystem::remove_all(file + ".bad");
+    }
+    edited.Save("Terravue");
+    COptions reloaded = Make();
+    reloaded.Load();
+    reloaded.Save("Terravue");
+    for (const std::string& file : {Files().Options, Files().Cities, Files().TimeZones}) {
+        EXPECT_FALSE(std::filesystem::exists(file + ".bad")) << file;
+    }
 }
 
 TEST_F(OptionsTest, AnUnknownZoneDropsOnlyItsLine) {

@@ -116,6 +116,27 @@ TEST_F(SettingsFileTest, SaveThatCannotReplaceTheFileKeepsItAndLeavesNoTemporary
     EXPECT_FALSE(std::filesystem::exists(path_ + ".temp"));
 }
 
+TEST_F(SettingsFileTest, ADamagedOrUnreadableFileIsKeptAsBadByTheNextSaveAndASoundOneIsNot) {
+    const std::string damaged = "FormLocalWeather_Mode=1\r\nFormTimeZones_Location=1,x\r\n";
+    WriteWholeFile(path_, damaged);
+    CSettings settings;
+    settings.Load(path_);
+    settings.Save(path_);
+    EXPECT_EQ(ReadWholeFile(path_ + ".bad"), damaged);
+    std::filesystem::remove(path_ + ".bad");
+    settings.Save(path_);
+    settings.Load(path_);
+    settings.Save(path_);
+    EXPECT_FALSE(std::filesystem::exists(path_ + ".bad"));
+
+    std::filesystem::remove(path_);
+    std::filesystem::create_directory(path_);
+    settings.Load(path_);
+    settings.Save(path_);
+    EXPECT_TRUE(std::filesystem::is_directory(path_ + ".bad"));
+    EXPECT_NE(ReadWholeFile(path_).find("FormLocalWeather_Mode=1\r\n"), std::string::npos);
+}
+
 TEST(SettingsPointerTest, EmptyPointerRaisesItsOwnLocations) {
     const CPtr<CSettings> settings;
     EXPECT_EQ(LocationOf([&] { (void)settings->FormLocalWeather_Mode; }),
@@ -200,8 +221,12 @@ INSTANTIATE_TEST_SUITE_P(
                  }},
         LoadCase{"ValueHoldingAZeroByte",
                  "FormLocalWeather_Mode=2\0 7\r\nFormTimeZones_Location=1,2\0,3\r\n"s, Unchanged},
-        LoadCase{"ValueEndedByLineFeedOnly",
-                 "FormLocalWeather_Mode=2\nFormTimeZones_Location=1,2\n", Unchanged}),
+        LoadCase{"LinesEndedByLineFeedOnly",
+                 "FormLocalWeather_Mode=2\nFormTimeZones_Location=1,2\n",
+                 [](CSettings& s) {
+                     s.FormLocalWeather_Mode = CSettings::ModeIconOnly;
+                     s.FormTimeZones_Location = CPoint{1, 2};
+                 }}),
     [](const ::testing::TestParamInfo<LoadCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

@@ -18,6 +18,17 @@ expect_output(1 "{\"error\": \"Nullable<class DateTime>::Value (20)\"}\n"
     metar ${DATA}/KLAX-no-time.TXT --now 2013-03-28T00:00:00Z)
 expect_output(1 "{\"error\": \"UtilFile::ReadFileAscii (12)\"}\n"
     metar ${DATA}/no-such-station.TXT)
+# A FIFO is not waited on and a device is not read without end; a file larger
+# than a download may be is refused before it is read.
+execute_process(COMMAND mktemp -d OUTPUT_VARIABLE scratch OUTPUT_STRIP_TRAILING_WHITESPACE)
+execute_process(COMMAND mkfifo ${scratch}/KLAX.TXT)
+expect_output(1 "{\"error\": \"UtilFile::ReadFileAscii (12)\"}\n"
+    metar ${scratch}/KLAX.TXT --now 2013-03-28T00:00:00Z)
+expect_output(1 "{\"error\": \"UtilFile::ReadFileAscii (12)\"}\n" dwml /dev/zero)
+file(COPY_FILE ${DATA}/dwml-7day.xml ${scratch}/large.xml)
+execute_process(COMMAND truncate -s 1048577 ${scratch}/large.xml)
+expect_output(1 "{\"error\": \"UtilFile::ReadFileAscii (13)\"}\n" dwml ${scratch}/large.xml)
+file(REMOVE_RECURSE ${scratch})
 
 run_inspect(dwml ${DATA}/dwml-7day.xml)
 string(REGEX REPLACE "\n$" "" trimmed "${out}")

@@ -8,6 +8,8 @@
 #include "Commands.h"
 #include "core/Exceptions.h"
 #include "core/UtilFile.h"
+#include "core/UtilText.h"
+#include "net/TransferLimits.h"
 #include "weather/Dwml.h"
 #include "weather/Metar.h"
 
@@ -86,17 +88,17 @@ int RunReporting(Function&& function) {
     }
 }
 
+// A station file or forecast document, bounded as the program bounds the same
+// text when it downloads it; a FIFO or device is refused, not waited on.
+std::string ReadInput(const std::string& path) {
+    return UtilFile::ReadFileAscii(path, TransferLimits{}.MaxTextBytes);
+}
+
 // The station file is named after its station, as the report server names it.
 std::string StationOfFile(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    name = name.substr(0, name.find('.'));
-    for (char& character : name) {
-        if (character >= 'a' && character <= 'z') {
-            character = static_cast<char>(character - 'a' + 'A');
-        }
-    }
-    return name;
+    return UtilText::ToUpperAscii(name.substr(0, name.find('.')));
 }
 
 }  // namespace
@@ -130,8 +132,7 @@ int RunMetar(const std::vector<std::string>& arguments) {
         station = StationOfFile(positional[0]);
     }
     return RunReporting([&] {
-        const CCurrentWeather weather =
-            ParseMetar(UtilFile::ReadFileAscii(positional[0]), station, now);
+        const CCurrentWeather weather = ParseMetar(ReadInput(positional[0]), station, now);
         std::printf("{\"time\": %s, %s, \"temperature\": %s, \"dew_point\": %s}\n",
                     JsonTime(weather.ReportDateTime).c_str(), JsonCode(weather.WeatherCode).c_str(),
                     JsonDegrees(weather.Temprature).c_str(), JsonDegrees(weather.DewPoint).c_str());
@@ -144,7 +145,7 @@ int RunDwml(const std::vector<std::string>& arguments) {
     }
     return RunReporting([&] {
         CForecast forecast;
-        NoaaDwml::Parse12HourlyForecast(UtilFile::ReadFileAscii(arguments[0]), forecast);
+        NoaaDwml::Parse12HourlyForecast(ReadInput(arguments[0]), forecast);
         for (const CForecastItem& item : forecast.Items) {
             std::printf(
                 "{\"start\": %s, \"end\": %s, \"summary\": %s, %s, \"min\": %s, \"max\": %s}\n",
