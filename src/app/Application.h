@@ -11,6 +11,7 @@
 
 class CFormEarth;
 class CFormHidden;
+class CFormScreenSaver;
 class WallpaperOutput;
 
 // Everything of the running edition that owns resources, in one object on the
@@ -55,11 +56,13 @@ public:
     WorkResults Results;
     WorkPool Pool;
 
-    // Desktop mode's parts, made by Program::OnStartupDesktop and let go by
-    // Program::OnShutdown in the order the program's windows are destroyed.
+    // The parts of the desktop and screen-saver modes, made by their start-ups
+    // and let go by Program::OnShutdown in the order the windows are destroyed.
     std::unique_ptr<WallpaperOutput> Wallpaper;
     // A wallpaper refresh came while the previous picture was still under way.
     bool WallpaperPending = false;
     std::unique_ptr<CFormEarth> FormEarth;
+    // The screen saver's window, full screen or as the preview.
+    std::unique_ptr<CFormScreenSaver> FormScreenSaver;
     std::unique_ptr<CFormHidden> FormHidden;
 };

@@ -4,13 +4,16 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "app/ProgramState.h"
+#include "core/Exceptions.h"
 #include "core/Util.h"
 #include "core/UtilFile.h"
 #include "core/UtilText.h"
@@ -126,11 +129,37 @@ std::vector<std::string> SwitchTokens(const std::string& commandLine) {
     return tokens;
 }
 
+// Decimal as the switches give it, or an X11 window id in "0x" hex.
 std::intptr_t ParseWindowHandle(const std::vector<std::string>& tokens, std::size_t next) {
     if (next >= tokens.size()) {
         return 0;
     }
-    return Util::ParseInt(tokens[next].c_str());
+    const std::string& token = tokens[next];
+    if (token.size() > 2 && token.compare(0, 2, "0x") == 0) {
+        char* end = nullptr;
+        const unsigned long long value = std::strtoull(token.c_str() + 2, &end, 16);
+        if (*end != '\0' || value > static_cast<unsigned long long>(INTPTR_MAX)) {
+            static constexpr const char* Location = "Program::ParseWindowHandle (1)";
+            throw ArgumentException(Location);
+        }
+        return static_cast<std::intptr_t>(value);
+    }
+    return Util::ParseInt(token.c_str());
+}
+
+// xscreensaver starts its hacks with "-window-id ID", "-root" or "-window",
+// and names the window in XSCREENSAVER_WINDOW as well.
+std::optional<HackDrawing> HackSwitch(const std::string& token) {
+    if (token == "-window-id") {
+        return HackDrawing::IntoWindow;
+    }
+    if (token == "-root") {
+        return HackDrawing::OverRoot;
+    }
+    if (token == "-window") {
+        return HackDrawing::OwnWindow;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -194,13 +223,28 @@ void DetermineAppMode(const std::string& commandLine) {
 
     EnumAppMode mode = EnumAppMode::Configure;
     std::intptr_t parentWindow = 0;
+    HackDrawing hack = HackDrawing::None;
+    const char* xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
     if (extension == ".exe") {
         mode = EnumAppMode::Desktop;
+    } else if (extension == ".scr" && xscreensaverWindow != nullptr &&
+               *xscreensaverWindow != '\0') {
+        mode = EnumAppMode::ScreenSaver;
+        hack = HackDrawing::IntoWindow;
+        parentWindow = ParseWindowHandle({xscreensaverWindow}, 0);
     } else if (extension == ".scr") {
         const std::vector<std::string> tokens =
             SwitchTokens(UtilText::ToLowerAscii(std::string(UtilText::Trim(commandLine))));
         for (std::size_t index = 0; index < tokens.size(); ++index) {
             const std::string& token = tokens[index];
+            if (const std::optional<HackDrawing> drawing = HackSwitch(token)) {
+                mode = EnumAppMode::ScreenSaver;
+                hack = *drawing;
+                if (hack == HackDrawing::IntoWindow) {
+                    parentWindow = ParseWindowHandle(tokens, index + 1);
+                }
+                break;
+            }
             const std::size_t start = token.find_first_not_of("\\/-");
             if (start == std::string::npos) {
                 continue;
@@ -224,6 +268,7 @@ void DetermineAppMode(const std::string& commandLine) {
     values.Kind = kind;
     values.Mode = mode;
     values.ParentWindow = parentWindow;
+    values.Hack = hack;
 }
 
 namespace {
@@ -302,6 +347,10 @@ bool HasKind() {
 
 std::intptr_t ParentWindow() {
     return Values().ParentWindow;
+}
+
+HackDrawing Hack() {
+    return Values().Hack;
 }
 
 const std::string& PathExe() {

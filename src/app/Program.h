@@ -8,6 +8,11 @@
 
 class InstanceChannel;
 
+// How a screen-saver start that xscreensaver made draws: into the window it
+// names (ParentWindow), over the whole screen, or in a window of its own. Its
+// input is xscreensaver's business, and xscreensaver ends it with SIGTERM.
+enum class HackDrawing { None, IntoWindow, OverRoot, OwnWindow };
+
 // The application object: process-wide values and the operations that decide,
 // before any window exists, which edition runs and how it was started.
 // Everything here belongs to the main thread; IsExiting is the one value other
@@ -17,7 +22,8 @@ namespace Program {
 // Fills the executable paths from the name the program was started under
 // (argv[0], not the link-resolved /proc/self/exe: the name picks the edition).
 void InitPathInfo(const char* startedAs);
-// Sets Kind, Mode and ParentWindow from ExeFileName and the command line.
+// Sets Kind, Mode, ParentWindow and Hack from ExeFileName, the command line
+// and, for xscreensaver's hacks, XSCREENSAVER_WINDOW.
 void DetermineAppMode(const std::string& commandLine);
 // The whole pre-window start-up; false means: end the process now with exit code 0.
 // Without checkInstance a desktop start does not look for a running instance
@@ -35,6 +41,9 @@ bool QuitRunningInstance();
 // when the event loop is to run. Any other mode than the four gives false.
 bool OnStartup();
 bool OnStartupDesktop();
+bool OnStartupSS_SS();
+bool OnStartupSS_Configure();
+bool OnStartupSS_Preview();
 // The orderly exit: stops the work, saves the settings, puts the user's
 // wallpaper back and ends the event loop with code 0. A second call only ends the loop.
 void Exit();
@@ -59,6 +68,7 @@ EnumAppKind Kind();
 EnumAppMode Mode();
 bool HasKind();
 std::intptr_t ParentWindow();
+HackDrawing Hack();
 
 const std::string& PathExe();
 const std::string& ExeFileName();

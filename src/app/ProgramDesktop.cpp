@@ -4,6 +4,7 @@
 #include <QSaveFile>
 #include <QScreen>
 #include <QThreadPool>
+#include <cstdio>
 #include <filesystem>
 #include <utility>
 
@@ -21,6 +22,7 @@
 #include "render/WeatherPicture.h"
 #include "ui/FormAbout.h"
 #include "ui/FormEarth.h"
+#include "ui/FormScreenSaver.h"
 #include "ui/Links.h"
 
 namespace Program {
@@ -29,6 +31,9 @@ namespace {
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
+
+// A hack asked for a window of its own.
+constexpr QSize OwnHackWindowSize(800, 450);
 
 // The primary screen as a picture of its own: the map from its origin.
 Screen WallpaperScreen() {
@@ -89,15 +94,55 @@ std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
     return form;
 }
 
+// The screen saver's picture in one monitor's rectangle.
+void DrawScreenSaverPicture(Application& application, QPainter& painter, const QRect& rect) {
+    const DateTime utcNow = DateTime::UtcNow();
+    if (Kind() == EnumAppKind::Weather) {
+        DrawWeatherPanel(painter, application.Options, application.Pictures, rect, rect, utcNow);
+    } else {
+        application.Renderer.DrawEarth(painter, application.Options, rect, rect, utcNow);
+    }
+}
+
+// The preview shows what the screen saver is about, not the moment: the chosen
+// background and view, or the sky with a fair-weather icon.
+void DrawPreviewPicture(Application& application, QPainter& painter, const QRect& rect) {
+    if (Kind() != EnumAppKind::Weather) {
+        application.Renderer.DrawBackgroundRegion(painter, application.Options, rect);
+        return;
+    }
+    const WeatherPictures& pictures = application.Pictures;
+    painter.drawImage(rect, pictures.Sky());
+    const QImage& fair = pictures.LargeIcon(EnumWeatherCode::Fair, true, QImage());
+    if (fair.isNull()) {
+        return;
+    }
+    const QSize fitted = fair.size().scaled(rect.size(), Qt::KeepAspectRatio);
+    painter.drawImage(
+        QRect(rect.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted), fair);
+}
+
+// The data and pictures every screen-saver start needs first.
+void LoadForScreenSaver(Application& application) {
+    application.Renderer.LoadStartupPictures();
+    application.Pictures.Load();
+    application.LoadData();
+}
+
 }  // namespace
 
 bool OnStartup() {
     switch (Mode()) {
         case EnumAppMode::Desktop:
             return OnStartupDesktop();
-        default:
-            return false;
+        case EnumAppMode::ScreenSaver:
+            return OnStartupSS_SS();
+        case EnumAppMode::Configure:
+            return OnStartupSS_Configure();
+        case EnumAppMode::Preview:
+            return OnStartupSS_Preview();
     }
+    return false;
 }
 
 bool OnStartupDesktop() {
@@ -143,6 +188,88 @@ bool OnStartupDesktop() {
     return true;
 }
 
+bool OnStartupSS_SS() {
+    Application& application = Application::Current();
+    application.Pool.Initialise();
+    LoadForScreenSaver(application);
+    if (Kind() != EnumAppKind::Weather) {
+        const DateTime utcNow = DateTime::UtcNow();
+        application.Renderer.BuildNightMask(utcNow);
+        application.Renderer.UpdateNightLayer(utcNow);
+    }
+    try {
+        // Full screen, each monitor gets its picture; xscreensaver gives each
+        // monitor a window of its own.
+        const bool perMonitor = Hack() != HackDrawing::IntoWindow;
+        application.FormScreenSaver = std::make_unique<CFormScreenSaver>(
+            [&application](QPainter& painter, const QRect& rect) {
+                DrawScreenSaverPicture(application, painter, rect);
+            },
+            perMonitor, application.Options.ShowTimeZonesOnScreenSaver);
+    } catch (...) {
+        static constexpr const char* Location = "Program::OnStartupSS_SS (1720)";
+        RaiseError(Location);
+    }
+    CFormScreenSaver& window = *application.FormScreenSaver;
+    QObject::connect(&window, &CFormScreenSaver::closeRequested, &window, [] { Exit(); });
+    QObject::connect(&window, &CFormScreenSaver::windowGone, &window, [] { Exit(); });
+    try {
+        application.FormHidden = std::make_unique<CFormHidden>(application);
+    } catch (...) {
+        static constexpr const char* Location = "Program::OnStartupSS_SS (1724)";
+        RaiseError(Location);
+    }
+    switch (Hack()) {
+        case HackDrawing::None:
+            window.ShowFullScreen(true);
+            break;
+        case HackDrawing::OverRoot:
+            window.ShowFullScreen(false);
+            break;
+        case HackDrawing::OwnWindow:
+            window.setWindowTitle(Text(AppDisplayName()));
+            window.resize(OwnHackWindowSize);
+            window.show();
+            break;
+        case HackDrawing::IntoWindow:
+            if (!window.ShowInside(static_cast<WId>(ParentWindow()))) {
+                static constexpr const char* Location = "Program::OnStartupSS_SS (1)";
+                RaiseError(Location);
+            }
+            break;
+    }
+    return true;
+}
+
+bool OnStartupSS_Configure() {
+    std::fprintf(stderr, "%s: the options dialog is not part of this build yet.\n",
+                 AppDisplayName().c_str());
+    return false;
+}
+
+bool OnStartupSS_Preview() {
+    if (ParentWindow() == 0) {
+        static constexpr const char* Location = "Program::OnStartupSS_Preview (1751)";
+        RaiseError(Location);
+    }
+    Application& application = Application::Current();
+    LoadForScreenSaver(application);
+    application.FormScreenSaver = std::make_unique<CFormScreenSaver>(
+        [&application](QPainter& painter, const QRect& rect) {
+            DrawPreviewPicture(application, painter, rect);
+        },
+        false, false);
+    CFormScreenSaver& window = *application.FormScreenSaver;
+    // The box that shows the preview ends it by going away.
+    QObject::connect(&window, &CFormScreenSaver::windowGone, &window,
+                     [] { QCoreApplication::exit(0); });
+    if (!window.ShowInside(static_cast<WId>(ParentWindow()))) {
+        static constexpr const char* Location = "Program::OnStartupSS_Preview (1757)";
+        RaiseError(Location);
+    }
+    return true;
+}
+
 void Exit() {
     if (IsExiting()) {
         QCoreApplication::exit(0);
@@ -162,6 +289,11 @@ void Exit() {
         if (application.Wallpaper) {
             application.Wallpaper->RestoreUserWallpaper();
         }
+    } else if (Mode() == EnumAppMode::ScreenSaver) {
+        if (application.FormScreenSaver) {
+            application.FormScreenSaver->hide();
+        }
+        application.Pool.Stop(100);
     }
     QCoreApplication::exit(0);
 }
@@ -176,6 +308,7 @@ void OnShutdown() {
     }
     Folders::EmptyFolder(PathTempFolder());
     application.FormHidden.reset();
+    application.FormScreenSaver.reset();
     application.FormEarth.reset();
     application.Wallpaper.reset();
 }
@@ -184,6 +317,9 @@ void RefreshWindows() {
     Application& application = Application::Current();
     if (Mode() == EnumAppMode::Desktop && application.FormEarth) {
         application.FormEarth->Refresh();
+    }
+    if (Mode() == EnumAppMode::ScreenSaver && application.FormScreenSaver) {
+        application.FormScreenSaver->Refresh();
     }
 }
 

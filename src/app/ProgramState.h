@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "app/Program.h"
 #include "core/AppKind.h"
 #include "core/Nullable.h"
 #include "platform/InstanceChannel.h"
@@ -25,6 +26,7 @@ struct ProcessValues {
     Nullable<EnumAppKind> Kind;
     Nullable<EnumAppMode> Mode;
     std::intptr_t ParentWindow = 0;
+    HackDrawing Hack = HackDrawing::None;
     std::string PathExe;
     std::string ExeFileName;
     std::string ScreenSaverFileName;

@@ -73,16 +73,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s --quit: no running %s answered.\n", name.c_str(), name.c_str());
         return 1;
     }
-    if (!desktop) {
-        std::fprintf(stderr, "%s: the screen saver is not part of this build yet.\n", name.c_str());
+    // The options dialog comes with its own windows; configuring says so and ends.
+    if (Program::Mode() == EnumAppMode::Configure) {
+        Program::OnStartupSS_Configure();
         return 0;
     }
     if (!HasDisplay()) {
         std::fprintf(stderr,
-                     "%s: there is no display to put the wallpaper on (neither DISPLAY nor "
-                     "WAYLAND_DISPLAY is set).\nTo draw the picture into a file instead: %s "
-                     "--render earth.jpg\n",
-                     name.c_str(), Program::ExeFileName().c_str());
+                     "%s: there is no display to show the picture on (neither DISPLAY nor "
+                     "WAYLAND_DISPLAY is set).\n",
+                     name.c_str());
+        if (desktop) {
+            std::fprintf(stderr, "To draw the picture into a file instead: %s --render earth.jpg\n",
+                         Program::ExeFileName().c_str());
+        }
         return 1;
     }
     return RunEventLoop(argc, argv);

@@ -148,6 +148,11 @@ const QImage& EarthRenderer::DayImage(const COptions& options) {
     return day_;
 }
 
+void EarthRenderer::DrawBackgroundRegion(QPainter& painter, const COptions& options,
+                                         const QRect& target) {
+    DrawRegion(painter, DayImage(options), options.Region, target);
+}
+
 void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
                                      const QRect& target) {
     // On the first frame of a process both pictures are missing: the day image is

@@ -66,6 +66,9 @@ public:
     // mode and the logo inside the overlay rectangle.
     void DrawEarth(QPainter& painter, COptions& options, const QRect& target, const QRect& overlay,
                    const DateTime& utcNow);
+    // The chosen background cropped to the chosen view over the target, and
+    // nothing else: the screen saver's preview.
+    void DrawBackgroundRegion(QPainter& painter, const COptions& options, const QRect& target);
     // A picture of the screen's size: the map over all of it, the clocks and the
     // logo inside its work area.
     QImage ComposeEarth(COptions& options, const Screen& screen, const DateTime& utcNow);

@@ -90,7 +90,30 @@ TEST_F(ProgramStartTest, AWindowHandleThatIsNotANumberEndsTheStart) {
     Program::InitPathInfo("/usr/bin/terravue.scr");
     EXPECT_EQ(LocationOf([] { Program::DetermineAppMode("/p:12ab"); }), "Util::ParseInt (486)");
     EXPECT_EQ(LocationOf([] { Program::DetermineAppMode("/c +"); }), "Util::ParseInt (495)");
-    EXPECT_FALSE(Program::Initialize("/usr/bin/terravue.scr", "/p:0x10"));
+    EXPECT_FALSE(Program::Initialize("/usr/bin/terravue.scr", "/p:0x1g"));
+}
+
+// X11 window ids come in hex as often as in decimal; xscreensaver starts its
+// hacks with a window, over the root or in a window of their own.
+TEST_F(ProgramStartTest, WindowIdsInHexAndXscreensaversSwitchesAreUnderstood) {
+    Program::InitPathInfo("/usr/bin/terravue.scr");
+    Program::DetermineAppMode("/p 0x1a00003");
+    EXPECT_EQ(Program::Mode(), EnumAppMode::Preview);
+    EXPECT_EQ(Program::ParentWindow(), 0x1a00003);
+    Program::DetermineAppMode("-window-id 0x2e00007");
+    EXPECT_EQ(Program::Mode(), EnumAppMode::ScreenSaver);
+    EXPECT_EQ(Program::Hack(), HackDrawing::IntoWindow);
+    EXPECT_EQ(Program::ParentWindow(), 0x2e00007);
+    Program::DetermineAppMode("-root");
+    EXPECT_EQ(Program::Hack(), HackDrawing::OverRoot);
+    {
+        const TestSupport::ScopedEnvironment window("XSCREENSAVER_WINDOW", "0x400009");
+        Program::DetermineAppMode("-root");
+        EXPECT_EQ(Program::Hack(), HackDrawing::IntoWindow);
+        EXPECT_EQ(Program::ParentWindow(), 0x400009);
+    }
+    Program::DetermineAppMode("/s");
+    EXPECT_EQ(Program::Hack(), HackDrawing::None);
 }
 
 TEST_F(ProgramStartTest, KindAndModeRaiseUntilDecided) {

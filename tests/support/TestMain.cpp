@@ -33,7 +33,11 @@ int main(int argc, char** argv) {
         unsetenv(name);
     }
 #ifdef SKYVANE_TEST_GUI
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Offscreen, as the test's own configuration of it may say.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform == nullptr || std::string(platform).rfind("offscreen", 0) != 0) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
     const TestApplication application(argc, argv);
 #endif
     return RUN_ALL_TESTS();

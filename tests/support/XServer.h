@@ -102,14 +102,47 @@ public:
     }
 
     // 0xRRGGBB of the root window's pixel.
-    std::uint32_t Pixel(std::int16_t x, std::int16_t y) {
+    xcb_window_t Window() const { return root_; }
+    std::uint32_t Pixel(std::int16_t x, std::int16_t y) { return PixelOf(root_, x, y); }
+
+    // 0xRRGGBB of a window's pixel as shown (0 when the window cannot be read).
+    std::uint32_t PixelOf(xcb_window_t window, std::int16_t x, std::int16_t y) {
         auto* reply = xcb_get_image_reply(
             connection_,
-            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, x, y, 1, 1, ~0U), nullptr);
+            xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, window, x, y, 1, 1, ~0U),
+            nullptr);
         std::uint32_t pixel = 0;
-        std::memcpy(&pixel, xcb_get_image_data(reply), sizeof pixel);
+        if (reply != nullptr) {
+            std::memcpy(&pixel, xcb_get_image_data(reply), sizeof pixel);
+        }
         std::free(reply);
         return pixel & 0xFFFFFF;
+    }
+
+    // A plain black window on the root, mapped, as another program would make one.
+    xcb_window_t MakeWindow(std::uint16_t width, std::uint16_t height) {
+        const xcb_window_t window = xcb_generate_id(connection_);
+        const std::uint32_t values[] = {0, 1};  // black background, override-redirect
+        xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, width, height, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
+                          XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT, values);
+        xcb_map_window(connection_, window);
+        Sync();
+        return window;
+    }
+    void Resize(xcb_window_t window, std::uint32_t width, std::uint32_t height) {
+        const std::uint32_t values[] = {width, height};
+        xcb_configure_window(connection_, window,
+                             XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, values);
+        Sync();
+    }
+    void Destroy(xcb_window_t window) {
+        xcb_destroy_window(connection_, window);
+        Sync();
+    }
+    void Sync() {
+        std::free(
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
     }
 
     // Shows a one-colour pixmap the way a user's root setter leaves it.
