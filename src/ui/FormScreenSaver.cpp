@@ -66,6 +66,14 @@ CFormScreenSaver::~CFormScreenSaver() {
 
 void CFormScreenSaver::ShowFullScreen(bool endsOnInput) {
     endsOnInput_ = endsOnInput;
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // A Wayland client can neither place a window nor grab the input: the
+        // compositor puts a full-screen window on one monitor.
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+        showFullScreen();
+        activateWindow();
+        return;
+    }
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                    Qt::X11BypassWindowManagerHint);
     const QScreen* primary = QGuiApplication::primaryScreen();
