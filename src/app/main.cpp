@@ -17,8 +17,20 @@ bool HasDisplay() {
     return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
+// A Wayland compositor lets no window place itself or stay on top; where
+// XWayland is there, the floating windows keep their places on it.
+void PreferX11UnderWayland() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x11 = std::getenv("DISPLAY");
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr && wayland != nullptr && *wayland != '\0' &&
+        x11 != nullptr && *x11 != '\0') {
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+}
+
 // The one event loop of the main thread, with the application object beside it.
 int RunEventLoop(int argc, char** argv) {
+    PreferX11UnderWayland();
     QApplication events(argc, argv);
     events.setQuitOnLastWindowClosed(false);
     // Logging off ends the program the orderly way, so the user's wallpaper comes back.
