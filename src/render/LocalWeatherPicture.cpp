@@ -5,7 +5,6 @@
 #include <QPainter>
 #include <QRectF>
 #include <QString>
-#include <QStringList>
 #include <QTextLayout>
 #include <QTextOption>
 #include <algorithm>
@@ -50,12 +49,7 @@ constexpr int CityNameRise = 5;
 constexpr int NameBoxSize = 10000;
 
 QFont ArialPixels(int pixels, bool bold) {
-    QFont font;
-    font.setFamilies(QStringList{QStringLiteral("Arial")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
+    return Graphics::PixelFont(QStringLiteral("Arial"), pixels, bold);
 }
 
 // The texts keep their "\r\n"; Qt breaks lines at "\n" alone.

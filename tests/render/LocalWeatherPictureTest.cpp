@@ -12,9 +12,12 @@
 #include "data/Options.h"
 #include "data/Settings.h"
 #include "render/WeatherPictures.h"
+#include "support/TestPictures.h"
 #include "support/TestSupport.h"
 
 namespace {
+
+using TestSupport::SolidPicture;
 
 const QColor DayColor(250, 200, 0);
 const QColor NightColor(120, 0, 160);
@@ -51,10 +54,10 @@ class LocalWeatherPictureTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* folder : {"LargeWeatherIcons/", "SmallWeatherIcons/"}) {
-            WritePicture(std::string(folder) + "Clear.png", Solid(64, 64, DayColor));
-            WritePicture(std::string(folder) + "Night Clear.png", Solid(64, 64, NightColor));
+            WritePicture(std::string(folder) + "Clear.png", SolidPicture(64, 64, DayColor));
+            WritePicture(std::string(folder) + "Night Clear.png", SolidPicture(64, 64, NightColor));
         }
-        WritePicture("LargeWeatherIcons/NA.png", Solid(64, 64, NotAvailableColor));
+        WritePicture("LargeWeatherIcons/NA.png", SolidPicture(64, 64, NotAvailableColor));
         WritePicture("UI/LocalWeatherBackground.png", Background());
         pictures_.Load();
 
@@ -69,15 +72,9 @@ protected:
         options_.HomeCity = new City(home);
     }
 
-    static QImage Solid(int width, int height, const QColor& color) {
-        QImage image(width, height, QImage::Format_ARGB32);
-        image.fill(color);
-        return image;
-    }
-
     // Coloured, so that the shadow made of it shows that only the alpha counts.
     static QImage Background() {
-        QImage image = Solid(200, 200, QColor(200, 100, 50, CentreAlpha));
+        QImage image = SolidPicture(200, 200, QColor(200, 100, 50, CentreAlpha));
         for (int y = 0; y < 200; ++y) {
             for (int x = 0; x < 200; ++x) {
                 const bool edgeX = x < 30 || x >= 170;
@@ -92,9 +89,7 @@ protected:
     }
 
     void WritePicture(const std::string& relative, const QImage& image) {
-        const std::filesystem::path path = install_.Path() / relative;
-        std::filesystem::create_directories(path.parent_path());
-        ASSERT_TRUE(image.save(QString::fromStdString(path.string()), "PNG"));
+        TestSupport::SavePicture(install_.Path() / relative, image);
     }
 
     City& Home() { return *options_.HomeCity; }
