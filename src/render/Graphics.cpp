@@ -24,6 +24,15 @@ QFont ToQFont(const FontValue& font) {
     return result;
 }
 
+QFont PixelFont(const QString& family, int pixels, bool bold) {
+    QFont result;
+    result.setFamilies(QStringList{family});
+    result.setStyleHint(QFont::SansSerif);
+    result.setPixelSize(pixels);
+    result.setBold(bold);
+    return result;
+}
+
 QImage LoadPicture(const std::string& path) {
     QImage image;
     if (!image.load(QString::fromStdString(path))) {

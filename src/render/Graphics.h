@@ -17,6 +17,8 @@ QColor ToQColor(Color color);
 // style bits; a family the font configuration cannot match falls back to the
 // generic sans-serif family.
 QFont ToQFont(const FontValue& font);
+// Sized in pixels, whatever the resolution; the same fallback as above.
+QFont PixelFont(const QString& family, int pixels, bool bold);
 
 // A picture that cannot be read is a null image, which draws nothing.
 QImage LoadPicture(const std::string& path);

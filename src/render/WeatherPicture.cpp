@@ -20,15 +20,6 @@ constexpr int TemperatureEmSize = 25;
 constexpr int DescriptionEmSize = 15;
 const QColor OutlineColor(0x3C, 0x3C, 0x3C);
 
-QFont OutlineFont(int pixelSize) {
-    QFont font;
-    font.setFamilies(QStringList{QStringLiteral("sans-serif")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setBold(true);
-    font.setPixelSize(pixelSize);
-    return font;
-}
-
 // A path holds no line breaks of its own: every "\r\n"-separated line is placed by
 // hand, right-aligned to the box and stacked from its top. The box never clips.
 QPainterPath TextPath(const std::string& text, const QFont& font, const QRectF& box) {
@@ -45,7 +36,8 @@ QPainterPath TextPath(const std::string& text, const QFont& font, const QRectF& 
 }
 
 void DrawOutlinedText(QPainter& painter, const std::string& text, int emSize, const QRectF& box) {
-    const QPainterPath path = TextPath(text, OutlineFont(emSize), box);
+    const QPainterPath path =
+        TextPath(text, Graphics::PixelFont(QStringLiteral("sans-serif"), emSize, true), box);
     painter.strokePath(path, QPen(OutlineColor, 1.0));
     painter.fillPath(path, Qt::white);
 }

@@ -9,9 +9,12 @@
 
 #include "render/WeatherPicture.h"
 #include "render/WeatherPictures.h"
+#include "support/TestPictures.h"
 #include "support/TestSupport.h"
 
 namespace {
+
+using TestSupport::SolidPicture;
 
 const QColor SkyColor(30, 60, 200);
 const QColor Red(220, 20, 20);
@@ -78,12 +81,6 @@ protected:
         options_.HomeCity = new City(home);
     }
 
-    static QImage SolidPicture(int width, int height, const QColor& color) {
-        QImage image(width, height, QImage::Format_RGB32);
-        image.fill(color);
-        return image;
-    }
-
     // Top or left half red, the rest green.
     static QImage SplitPicture(int width, int height) {
         QImage image = SolidPicture(width, height, Green);
@@ -98,9 +95,7 @@ protected:
     }
 
     void WritePicture(const std::string& relative, const QImage& image) {
-        const std::filesystem::path path = install_.Path() / relative;
-        std::filesystem::create_directories(path.parent_path());
-        ASSERT_TRUE(image.save(QString::fromStdString(path.string()), "PNG"));
+        TestSupport::SavePicture(install_.Path() / relative, image);
     }
 
     City& Home() { return *options_.HomeCity; }
