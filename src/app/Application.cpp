@@ -12,6 +12,7 @@
 #include "net/DownloadHttpWork.h"
 #include "render/CloudLayer.h"
 #include "ui/FormEarth.h"
+#include "ui/FormLocalWeather.h"
 #include "ui/FormScreenSaver.h"
 #include "weather/WeatherServiceNoaa.h"
 

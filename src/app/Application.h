@@ -11,6 +11,7 @@
 
 class CFormEarth;
 class CFormHidden;
+class CFormLocalWeather;
 class CFormScreenSaver;
 class WallpaperOutput;
 
@@ -62,6 +63,7 @@ public:
     // A wallpaper refresh came while the previous picture was still under way.
     bool WallpaperPending = false;
     std::unique_ptr<CFormEarth> FormEarth;
+    std::unique_ptr<CFormLocalWeather> FormLocalWeather;
     // The screen saver's window, full screen or as the preview.
     std::unique_ptr<CFormScreenSaver> FormScreenSaver;
     std::unique_ptr<CFormHidden> FormHidden;

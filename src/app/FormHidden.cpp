@@ -14,6 +14,7 @@
 #include "app/UpdateCheck.h"
 #include "core/Exceptions.h"
 #include "ui/FormEarth.h"
+#include "ui/FormLocalWeather.h"
 #include "ui/Links.h"
 
 namespace {
@@ -194,7 +195,9 @@ void CFormHidden::ShowTimeZones() {
 }
 
 void CFormHidden::ShowLocalWeather() {
-    qCInfo(lcApp) << "the local-weather window is not part of this build";
+    if (application_.FormLocalWeather) {
+        application_.FormLocalWeather->ShowWindow();
+    }
 }
 
 void CFormHidden::ExitProgram() {

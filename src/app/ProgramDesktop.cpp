@@ -22,6 +22,7 @@
 #include "render/WeatherPicture.h"
 #include "ui/FormAbout.h"
 #include "ui/FormEarth.h"
+#include "ui/FormLocalWeather.h"
 #include "ui/FormScreenSaver.h"
 #include "ui/Links.h"
 
@@ -91,6 +92,28 @@ std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
     QObject::connect(window, &CFormEarth::feedbackRequested, window,
                      [window] { OpenPageQuietly(window, UpdateCheck::Addresses().FeedbackPage); });
     QObject::connect(window, &CFormEarth::aboutRequested, window, [window] { ShowAbout(window); });
+    return form;
+}
+
+std::unique_ptr<CFormLocalWeather> MakeFormLocalWeather(Application& application) {
+    auto form = std::make_unique<CFormLocalWeather>(application.Options, application.Settings,
+                                                    application.Pictures);
+    CFormLocalWeather* window = form.get();
+    QObject::connect(window, &CFormLocalWeather::changeLocationRequested, window, [&application] {
+        if (application.FormHidden) {
+            application.FormHidden->ChangeLocation();
+        }
+    });
+    QObject::connect(window, &CFormLocalWeather::optionsRequested, window, [&application] {
+        if (application.FormHidden) {
+            application.FormHidden->OpenOptions();
+        }
+    });
+    QObject::connect(window, &CFormLocalWeather::earthRequested, window, [&application] {
+        if (application.FormEarth) {
+            application.FormEarth->ShowWindow();
+        }
+    });
     return form;
 }
 
@@ -166,6 +189,7 @@ bool OnStartupDesktop() {
     }
 
     application.FormEarth = MakeFormEarth(application);
+    application.FormLocalWeather = MakeFormLocalWeather(application);
     application.FormHidden = std::make_unique<CFormHidden>(application);
     if (InstanceChannel* channel = Instance()) {
         QObject::connect(channel, &InstanceChannel::messageReceived, application.FormHidden.get(),
@@ -284,6 +308,9 @@ void Exit() {
         if (application.FormEarth) {
             application.FormEarth->hide();
         }
+        if (application.FormLocalWeather) {
+            application.FormLocalWeather->hide();
+        }
         application.Settings.Save(PathSettings());
         application.Pool.Stop(100);
         if (application.Wallpaper) {
@@ -309,14 +336,20 @@ void OnShutdown() {
     Folders::EmptyFolder(PathTempFolder());
     application.FormHidden.reset();
     application.FormScreenSaver.reset();
+    application.FormLocalWeather.reset();
     application.FormEarth.reset();
     application.Wallpaper.reset();
 }
 
 void RefreshWindows() {
     Application& application = Application::Current();
-    if (Mode() == EnumAppMode::Desktop && application.FormEarth) {
-        application.FormEarth->Refresh();
+    if (Mode() == EnumAppMode::Desktop) {
+        if (application.FormEarth) {
+            application.FormEarth->Refresh();
+        }
+        if (application.FormLocalWeather) {
+            application.FormLocalWeather->Refresh();
+        }
     }
     if (Mode() == EnumAppMode::ScreenSaver && application.FormScreenSaver) {
         application.FormScreenSaver->Refresh();
