@@ -201,6 +201,12 @@ void DrawCityItem(QPainter& painter, const COptions& options, const WeatherPictu
     }
 }
 
+int BalancedColumns(int count, int perRow) {
+    const int columns = std::clamp(perRow, 1, std::max(count, 1));
+    const int rows = (count + columns - 1) / columns;
+    return rows > 0 ? (count + rows - 1) / rows : columns;
+}
+
 std::vector<QRect> LayoutTimeZoneBlocks(const std::vector<QSize>& sizes, const QRect& workArea) {
     std::vector<QRect> boxes;
     if (sizes.empty()) {
@@ -231,9 +237,7 @@ std::vector<QRect> LayoutTimeZoneBlocks(const std::vector<QSize>& sizes, const Q
     }
 
     const int cell = maxW <= 9 ? 10 : std::min(c, maxW);
-    int columns = std::clamp((c + 20) / (cell + 20), 1, n);
-    const int rows = (n + columns - 1) / columns;
-    columns = (n + rows - 1) / rows;
+    const int columns = BalancedColumns(n, (c + 20) / (cell + 20));
     const int offset = (c - (maxW + 20) * columns + 20) / 2;
     for (int i = 0; i < n; ++i) {
         const int row = i / columns;

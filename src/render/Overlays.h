@@ -30,6 +30,11 @@ void DrawCityItem(QPainter& painter, const COptions& options, const WeatherPictu
                   const City& city, bool drawName, bool drawTemperature, bool drawIcon,
                   QPoint position, const DateTime& utcNow);
 
+// The columns of a grid of count entries, at most perRow to a row (at least one):
+// the rows that takes, then the fewest columns that still fill them, so that the
+// rows come out even (5 at 4 to a row: 3 + 2, not 4 + 1).
+int BalancedColumns(int count, int perRow);
+
 // The drawing box of each clock block of the measured sizes: one centred row, or
 // a balanced grid when they do not fit the work area's width.
 std::vector<QRect> LayoutTimeZoneBlocks(const std::vector<QSize>& sizes, const QRect& workArea);
