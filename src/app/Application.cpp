@@ -14,6 +14,7 @@
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
 #include "ui/FormScreenSaver.h"
+#include "ui/FormTimeZones.h"
 #include "weather/WeatherServiceNoaa.h"
 
 namespace {

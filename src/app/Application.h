@@ -13,6 +13,7 @@ class CFormEarth;
 class CFormHidden;
 class CFormLocalWeather;
 class CFormScreenSaver;
+class CFormTimeZones;
 class WallpaperOutput;
 
 // Everything of the running edition that owns resources, in one object on the
@@ -64,6 +65,7 @@ public:
     bool WallpaperPending = false;
     std::unique_ptr<CFormEarth> FormEarth;
     std::unique_ptr<CFormLocalWeather> FormLocalWeather;
+    std::unique_ptr<CFormTimeZones> FormTimeZones;
     // The screen saver's window, full screen or as the preview.
     std::unique_ptr<CFormScreenSaver> FormScreenSaver;
     std::unique_ptr<CFormHidden> FormHidden;

@@ -15,6 +15,7 @@
 #include "core/Exceptions.h"
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
+#include "ui/FormTimeZones.h"
 #include "ui/Links.h"
 
 namespace {
@@ -180,8 +181,8 @@ void CFormHidden::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-// The options dialog and the floating windows come with their own windows;
-// until then the commands only say so in the log.
+// The options dialog comes with its own window; until then its commands only
+// say so in the log.
 void CFormHidden::OpenOptions() {
     qCInfo(lcApp) << "the options dialog is not part of this build";
 }
@@ -191,7 +192,9 @@ void CFormHidden::ChangeLocation() {
 }
 
 void CFormHidden::ShowTimeZones() {
-    qCInfo(lcApp) << "the time-zones window is not part of this build";
+    if (application_.FormTimeZones) {
+        application_.FormTimeZones->ShowWindow();
+    }
 }
 
 void CFormHidden::ShowLocalWeather() {

@@ -24,6 +24,7 @@
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
 #include "ui/FormScreenSaver.h"
+#include "ui/FormTimeZones.h"
 #include "ui/Links.h"
 
 namespace Program {
@@ -117,6 +118,25 @@ std::unique_ptr<CFormLocalWeather> MakeFormLocalWeather(Application& application
     return form;
 }
 
+std::unique_ptr<CFormTimeZones> MakeFormTimeZones(Application& application) {
+    auto form = std::make_unique<CFormTimeZones>(application.Options, application.Settings);
+    CFormTimeZones* window = form.get();
+    // Both lead to the options on the time-zones page.
+    const auto openOptions = [&application] {
+        if (application.FormHidden) {
+            application.FormHidden->OpenOptions();
+        }
+    };
+    QObject::connect(window, &CFormTimeZones::changeTimeZonesRequested, window, openOptions);
+    QObject::connect(window, &CFormTimeZones::optionsRequested, window, openOptions);
+    QObject::connect(window, &CFormTimeZones::earthRequested, window, [&application] {
+        if (application.FormEarth) {
+            application.FormEarth->ShowWindow();
+        }
+    });
+    return form;
+}
+
 // The screen saver's picture in one monitor's rectangle.
 void DrawScreenSaverPicture(Application& application, QPainter& painter, const QRect& rect) {
     const DateTime utcNow = DateTime::UtcNow();
@@ -190,6 +210,7 @@ bool OnStartupDesktop() {
 
     application.FormEarth = MakeFormEarth(application);
     application.FormLocalWeather = MakeFormLocalWeather(application);
+    application.FormTimeZones = MakeFormTimeZones(application);
     application.FormHidden = std::make_unique<CFormHidden>(application);
     if (InstanceChannel* channel = Instance()) {
         QObject::connect(channel, &InstanceChannel::messageReceived, application.FormHidden.get(),
@@ -206,6 +227,9 @@ bool OnStartupDesktop() {
 
     UpdateDisplays();
     application.FormHidden->AddNotifyIcon();
+    if (Kind() == EnumAppKind::TimeZones) {
+        application.FormTimeZones->ShowWindow();
+    }
     if (IsFirstRun()) {
         application.FormHidden->ShowBalloonTip();
     }
@@ -311,6 +335,9 @@ void Exit() {
         if (application.FormLocalWeather) {
             application.FormLocalWeather->hide();
         }
+        if (application.FormTimeZones) {
+            application.FormTimeZones->hide();
+        }
         application.Settings.Save(PathSettings());
         application.Pool.Stop(100);
         if (application.Wallpaper) {
@@ -337,6 +364,7 @@ void OnShutdown() {
     application.FormHidden.reset();
     application.FormScreenSaver.reset();
     application.FormLocalWeather.reset();
+    application.FormTimeZones.reset();
     application.FormEarth.reset();
     application.Wallpaper.reset();
 }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -56,6 +59,18 @@ protected:
         const std::optional<xcb_pixmap_t> shown = root.Pixmap("_XROOTPMAP_ID");
         return shown.has_value() && shown != users &&
                std::filesystem::exists(DataFolder("Terravue") + "Wallpaper/E0.bmp");
+    }
+
+    static std::string CommandOutput(const std::string& command) {
+        std::string output;
+        if (FILE* pipe = ::popen(command.c_str(), "r")) {
+            char buffer[256];
+            while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) {
+                output += buffer;
+            }
+            ::pclose(pipe);
+        }
+        return output;
     }
 
     TempFolder home_;
@@ -114,6 +129,33 @@ TEST_F(DesktopProgramTest, AnEditionThatSetsNoWallpaperRestoresNothing) {
     EXPECT_EQ(root.Pixmap("_XROOTPMAP_ID"), users);
     EXPECT_EQ(root.Pixel(320, 180), Red);
     EXPECT_TRUE(FolderEmpty(DataFolder("Meridio") + "Wallpaper"));
+}
+
+// The clocks edition shows its clocks at start where they were left; a drag moves
+// them and the next start finds them there.
+TEST_F(DesktopProgramTest, TheClocksComeBackWhereTheyWereDragged) {
+    WriteWholeFile(home_.Folder() + ".config/Meridio/Settings.txt",
+                   "FormTimeZones_Location=40,200\r\n");
+    auto program = Start("meridio");
+    const std::string xdotool = "DISPLAY=" + server_.Display() + " xdotool ";
+    std::string position;
+    ASSERT_TRUE(Eventually([&] {
+        position = CommandOutput(xdotool +
+                                 "search --onlyvisible --class meridio getwindowgeometry %@");
+        return position.find("Position: 40,200") != std::string::npos;
+    })) << position;
+    ASSERT_EQ(std::system((xdotool + "mousemove 45 205 mousedown 1 mousemove 95 225 "
+                                     "mousemove 145 245 mouseup 1")
+                              .c_str()),
+              0);
+    EXPECT_EQ(Run("meridio", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+    // Dropped where its right edge would leave the screen, it is fitted back onto it.
+    const int width = std::stoi(position.substr(position.find("Geometry: ") + 10));
+    const std::string stored =
+        "FormTimeZones_Location=" + std::to_string(std::min(140, Width - width)) + ",240\r\n";
+    const std::string settings = ReadWholeFile(home_.Folder() + ".config/Meridio/Settings.txt");
+    EXPECT_NE(settings.find(stored), std::string::npos) << settings;
 }
 
 }  // namespace
