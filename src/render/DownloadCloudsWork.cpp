@@ -11,6 +11,7 @@
 #include "core/UtilFile.h"
 #include "net/Internet.h"
 #include "render/CloudLayer.h"
+#include "render/RenderLog.h"
 
 namespace {
 
@@ -165,7 +166,13 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
             RaiseError(Location);
         }
         layer = GenClouds(files_.Download);
+    } catch (const ApplicationException& error) {
+        qCInfo(lcRender).noquote() << "cloud source" << QString::fromStdString(url)
+                                   << "failed:" << QString::fromStdString(error.Location)
+                                   << QString::fromStdString(error.Message);
+        return Attempt::NextSource;
     } catch (...) {
+        qCInfo(lcRender).noquote() << "cloud source" << QString::fromStdString(url) << "failed";
         return Attempt::NextSource;
     }
     post_(std::make_unique<QImage>(std::move(layer)));
