@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <rapidxml/rapidxml.hpp>
 #include <string_view>
@@ -118,9 +120,14 @@ struct DatedTemperature {
     Nullable<float> Celsius;
 };
 
-// Degrees Fahrenheit, since the request asks for English units.
-float FahrenheitToCelsius(double fahrenheit) {
-    return static_cast<float>((fahrenheit - 32.0) * 5.0 / 9.0);
+// Degrees Fahrenheit, since the request asks for English units. None when the
+// value is no temperature at all: not finite, or beyond a float's range.
+std::optional<float> FahrenheitToCelsius(double fahrenheit) {
+    const double celsius = (fahrenheit - 32.0) * 5.0 / 9.0;
+    if (!std::isfinite(celsius) || std::fabs(celsius) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<float>(celsius);
 }
 
 void ReadSeries(const XmlNode* temperature, const XmlNode* layout,
@@ -132,7 +139,13 @@ void ReadSeries(const XmlNode* temperature, const XmlNode* layout,
         try {
             DatedTemperature entry;
             if (value->value_size() > 0) {
-                entry.Celsius = FahrenheitToCelsius(Util::ParseDouble(Text(value).c_str()));
+                const std::optional<float> celsius =
+                    FahrenheitToCelsius(Util::ParseDouble(Text(value).c_str()));
+                // "nan" or "inf" is no more a temperature than a damaged value.
+                if (!celsius) {
+                    continue;
+                }
+                entry.Celsius = *celsius;
             }
             entry.Date = ParseXsdDateTime(Text(start)).Date();
             series.push_back(entry);

@@ -122,6 +122,27 @@ TEST(DwmlTest, UnreadableTemperatureSkipsOnlyItsOwnEntry) {
     EXPECT_FALSE(forecast.Items[1].MinTemprature.HasValue());
 }
 
+// Whether the number reader itself refuses "nan" or not: a value that is no
+// finite temperature in a float counts as missing, and a later entry of the
+// same date counts instead, as for any unreadable value.
+TEST(DwmlTest, ATemperatureThatIsNotFiniteCountsAsMissing) {
+    CForecast forecast;
+    NoaaDwml::Parse12HourlyForecast(
+        Document("<temperature type=\"maximum\" time-layout=\"k1\"><value>nan</value>"
+                 "<value>inf</value></temperature>"
+                 "<temperature type=\"maximum\" time-layout=\"k1\"><value>50</value>"
+                 "<value>68</value></temperature>"
+                 "<temperature type=\"minimum\" time-layout=\"k1\"><value>-inf</value>"
+                 "<value>1e39</value></temperature>" +
+                 WeatherAndIcons),
+        forecast);
+    ASSERT_EQ(forecast.Items.size(), 2U);
+    EXPECT_FLOAT_EQ(forecast.Items[0].MaxTemprature.Value(), 10.0F);
+    EXPECT_FLOAT_EQ(forecast.Items[1].MaxTemprature.Value(), 20.0F);
+    EXPECT_FALSE(forecast.Items[0].MinTemprature.HasValue());
+    EXPECT_FALSE(forecast.Items[1].MinTemprature.HasValue());
+}
+
 TEST(DwmlTest, BadPeriodTimeRaisesAndLeavesTheForecastUnreceived) {
     CForecast forecast;
     EXPECT_EQ(LocationOf([&] {
