@@ -66,12 +66,18 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content) {
     return items;
 }
 
-void LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
+std::optional<std::string> ReadTimeZonesFile(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0 && errno == ENOENT) {
-        return;
+        return std::nullopt;
     }
-    items = ParseTimeZoneItems(UtilFile::ReadFileAscii(path));
+    return UtilFile::ReadFileAscii(path);
+}
+
+void LoadTimeZones(const std::string& path, std::vector<TimeZoneItem>& items) {
+    if (std::optional<std::string> content = ReadTimeZonesFile(path)) {
+        items = ParseTimeZoneItems(*content);
+    }
 }
 
 void SaveTimeZones(const std::string& path, const std::vector<TimeZoneItem>& items) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,6 +17,10 @@ std::vector<TimeZoneItem> DefaultTimeZoneItems();
 // return or line feed and are trimmed of blanks; a line that does not make an
 // item is skipped.
 std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content);
+
+// The file's content; none when the file does not exist. A file that exists
+// but cannot be read raises.
+std::optional<std::string> ReadTimeZonesFile(const std::string& path);
 
 // Replaces the items with those of the file, even when that gives none. When
 // the file does not exist the items stay as they are; a file that exists but

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "core/AtomicFile.h"
@@ -53,7 +55,7 @@ COptions::COptions(EnumAppKind kind, OptionsFiles files)
       ShowWeather(kind != EnumAppKind::TimeZones),
       HomeCity(new City(DefaultHomeCity())),
       Cities(new std::vector<City>(DefaultFavouriteCities())),
-      TimeZones(new std::vector<TimeZoneItem>(DefaultTimeZoneItems())),
+      TimeZones(LazyTimeZoneItems::Defaults()),
       Region(Regions::Default()),
       Background{DefaultBackground, files.EarthFolder + DefaultBackground},
       ShowTimeZonesOnWallpaper(kind == EnumAppKind::TimeZones),
@@ -66,7 +68,7 @@ COptions::COptions(const COptions& other)
       UseMetricSystem(other.UseMetricSystem),
       HomeCity(other.HomeCity ? new City(*other.HomeCity) : nullptr),
       Cities(new std::vector<City>(*other.Cities)),
-      TimeZones(new std::vector<TimeZoneItem>(*other.TimeZones)),
+      TimeZones(other.TimeZones.Copy()),
       Region(other.Region),
       Background(other.Background),
       ShowClouds(other.ShowClouds),
@@ -102,7 +104,10 @@ void COptions::Load() {
         if (!TimeZones) {
             TimeZones = new std::vector<TimeZoneItem>();
         }
-        LoadTimeZones(files_.TimeZones, *TimeZones);
+        // The lines are read now and made into items when the clocks are first needed.
+        if (std::optional<std::string> content = ReadTimeZonesFile(files_.TimeZones)) {
+            TimeZones.ReplaceWithFileContent(std::move(*content));
+        }
     } catch (...) {
     }
     try {

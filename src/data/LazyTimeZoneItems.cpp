@@ -1,0 +1,66 @@
+#include "data/LazyTimeZoneItems.h"
+
+#include <utility>
+
+#include "core/CPtr.h"
+#include "core/Exceptions.h"
+#include "data/ChosenTimeZones.h"
+
+LazyTimeZoneItems::~LazyTimeZoneItems() = default;
+
+LazyTimeZoneItems LazyTimeZoneItems::Defaults() {
+    LazyTimeZoneItems defaults;
+    defaults.source_.emplace();
+    return defaults;
+}
+
+void LazyTimeZoneItems::ReplaceWithFileContent(std::string content) {
+    items_.reset();
+    source_.emplace(std::move(content));
+}
+
+LazyTimeZoneItems LazyTimeZoneItems::Copy() const {
+    LazyTimeZoneItems copy;
+    if (items_) {
+        copy.items_ = std::make_unique<Items>(*items_);
+    } else if (source_) {
+        copy.source_ = source_;
+    } else {
+        RaiseError(CPtrLocations<Items>::Star);
+    }
+    return copy;
+}
+
+LazyTimeZoneItems& LazyTimeZoneItems::operator=(Items* items) {
+    if (items != items_.get()) {
+        items_.reset(items);
+    }
+    source_.reset();
+    return *this;
+}
+
+void LazyTimeZoneItems::Make() const {
+    if (!source_) {
+        return;
+    }
+    auto items =
+        std::make_unique<Items>(*source_ ? ParseTimeZoneItems(**source_) : DefaultTimeZoneItems());
+    items_ = std::move(items);
+    source_.reset();
+}
+
+LazyTimeZoneItems::Items* LazyTimeZoneItems::operator->() const {
+    Make();
+    if (!items_) {
+        RaiseError(CPtrLocations<Items>::Arrow);
+    }
+    return items_.get();
+}
+
+LazyTimeZoneItems::Items& LazyTimeZoneItems::operator*() const {
+    Make();
+    if (!items_) {
+        RaiseError(CPtrLocations<Items>::Star);
+    }
+    return *items_;
+}
