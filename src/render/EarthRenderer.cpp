@@ -72,8 +72,11 @@ void EarthRenderer::LoadStartupPictures() {
 }
 
 void EarthRenderer::LoadNightImage(QImage recycled) {
-    Graphics::PictureResult night = Graphics::ReadPicture(
-        folders_.Installation + NightFile, Graphics::WorldPicture, std::move(recycled));
+    TakeNightImage(Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture,
+                                         std::move(recycled)));
+}
+
+void EarthRenderer::TakeNightImage(Graphics::PictureResult night) {
     night_ = std::move(night.Picture);
     nightLoaded_ = true;
     if (!night.Problem.empty()) {
@@ -255,6 +258,18 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
     QImage spare = std::move(day_);
     day_ = QImage();
     dayPath_.clear();
+    // The night image usually has the day image's size: it is read into its
+    // pixels, on a helper thread while the clouds are drawn.
+    std::future<Graphics::PictureResult> nightReading;
+    if (nightLayer_.isNull() && !nightLoaded_) {
+        try {
+            nightReading = std::async(std::launch::async, Graphics::ReadPicture,
+                                      folders_.Installation + NightFile, Graphics::WorldPicture,
+                                      std::move(spare));
+        } catch (const std::system_error&) {
+            // Read in turn instead.
+        }
+    }
     if (options.ShowClouds) {
         if (const QImage* clouds = OptionalCloudLayer()) {
             DrawRegion(painter, *clouds, options.Region, target);
@@ -272,8 +287,10 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
             RecordProblem(WithoutNight + prepared.Problem);
         }
     }
+    if (nightReading.valid()) {
+        TakeNightImage(nightReading.get());
+    }
     if (nightLayer_.isNull()) {
-        // The night image usually has the day image's size: it takes its pixels.
         if (!nightLoaded_) {
             LoadNightImage(std::move(spare));
         }

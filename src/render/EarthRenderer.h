@@ -91,6 +91,7 @@ private:
     const QImage& DayImage(const COptions& options);
     void TakeDayImage(Graphics::PictureResult day, const std::string& path);
     void LoadNightImage(QImage recycled = QImage());
+    void TakeNightImage(Graphics::PictureResult night);
     void EnsureNightImage();
     // The cloud layer, or null when it cannot be made.
     const QImage* OptionalCloudLayer();
