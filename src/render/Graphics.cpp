@@ -7,8 +7,8 @@
 #include <QString>
 #include <QStringList>
 #include <cerrno>
-#include <cstring>
 #include <mutex>
+#include <system_error>
 
 #include "render/RenderLog.h"
 
@@ -58,8 +58,10 @@ PictureFile::PictureFile(const std::string& path, PictureBounds bounds)
     // open; the checks then look at what was opened, not at the name again.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        missing_ = errno == ENOENT;
-        Refuse(std::string("cannot be opened: ") + std::strerror(errno));
+        const int error = errno;
+        missing_ = error == ENOENT;
+        // Pictures are read on helper threads too: strerror is not safe there.
+        Refuse("cannot be opened: " + std::generic_category().message(error));
         return;
     }
     struct stat status {};
