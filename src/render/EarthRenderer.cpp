@@ -254,6 +254,10 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
 
 void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
                                    const DateTime& utcNow) {
+    // Making the cloud layer holds its grey source and the layer at once: it is
+    // done before the picture's pixels are first touched, so that the two never
+    // add to the peak of the full-size pictures.
+    const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
     DrawRegion(painter, DayImage(options), options.Region, target);
     QImage spare = std::move(day_);
     day_ = QImage();
@@ -270,10 +274,8 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
             // Read in turn instead.
         }
     }
-    if (options.ShowClouds) {
-        if (const QImage* clouds = OptionalCloudLayer()) {
-            DrawRegion(painter, *clouds, options.Region, target);
-        }
+    if (clouds != nullptr) {
+        DrawRegion(painter, *clouds, options.Region, target);
         cloudLayer_ = QImage();
     }
     if (preparedMask_.valid()) {
