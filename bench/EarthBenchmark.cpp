@@ -38,8 +38,9 @@ void EnsureGuiApplication() {
 // The fallback cloud picture as a cloud layer (white, its grey as alpha), for
 // when the layer cannot be made the program's way: the cost of drawing is the same.
 QImage SubstituteCloudLayer() {
-    const QImage grey = Graphics::LoadPicture(AssetsFolder + "UI/Clouds-Fallback.jpg")
-                            .convertToFormat(QImage::Format_Grayscale8);
+    const QImage grey =
+        Graphics::LoadPicture(AssetsFolder + "UI/Clouds-Fallback.jpg", Graphics::WorldPicture)
+            .convertToFormat(QImage::Format_Grayscale8);
     QImage layer(grey.size(), QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {
         const uchar* source = grey.constScanLine(y);
@@ -125,7 +126,8 @@ BENCHMARK(Earth_BuildNightMask)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One refresh's pass over the night picture, reusing the previous layer's pixels.
 void Earth_MakeNightLayer(benchmark::State& state) {
-    const QImage night = Graphics::LoadPicture(AssetsFolder + "EarthNight/Night.jpg");
+    const QImage night =
+        Graphics::LoadPicture(AssetsFolder + "EarthNight/Night.jpg", Graphics::WorldPicture);
     const std::vector<std::uint8_t> mask = BuildNightMask(night.width(), night.height(), Instant);
     QImage layer;
     DateTime now = Instant;

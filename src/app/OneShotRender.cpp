@@ -156,7 +156,13 @@ QImage Compose(const Request& request, const DateTime& utcNow) {
         renderer.PrepareCloudLayer();
     }
     renderer.LoadStartupPictures();
-    return renderer.ComposeEarth(options, TargetScreens(request, false).front(), utcNow);
+    QImage picture = renderer.ComposeEarth(options, TargetScreens(request, false).front(), utcNow);
+    // A layer left out still gives a picture, but the user should know why it looks so.
+    for (const std::string& problem : renderer.Problems()) {
+        std::fprintf(stderr, "%s --render: warning: %s\n", Program::AppDisplayName().c_str(),
+                     problem.c_str());
+    }
+    return picture;
 }
 
 void Save(const QImage& picture, const std::string& file, const std::string& format) {

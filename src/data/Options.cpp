@@ -1,5 +1,7 @@
 #include "data/Options.h"
 
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "core/AtomicFile.h"
@@ -41,7 +43,7 @@ COptions::COptions(EnumAppKind kind, OptionsFiles files)
       ShowWeather(kind != EnumAppKind::TimeZones),
       HomeCity(new City(DefaultHomeCity())),
       Cities(new std::vector<City>(DefaultFavouriteCities())),
-      TimeZones(new std::vector<TimeZoneItem>(DefaultTimeZoneItems())),
+      TimeZones(LazyTimeZoneItems::Defaults()),
       Region(Regions::Default()),
       Background{DefaultBackground, files.EarthFolder + DefaultBackground},
       ShowTimeZonesOnWallpaper(kind == EnumAppKind::TimeZones),
@@ -54,7 +56,7 @@ COptions::COptions(const COptions& other)
       UseMetricSystem(other.UseMetricSystem),
       HomeCity(other.HomeCity ? new City(*other.HomeCity) : nullptr),
       Cities(new std::vector<City>(*other.Cities)),
-      TimeZones(new std::vector<TimeZoneItem>(*other.TimeZones)),
+      TimeZones(other.TimeZones.Copy()),
       Region(other.Region),
       Background(other.Background),
       ShowClouds(other.ShowClouds),
@@ -93,7 +95,11 @@ void COptions::Load() {
         if (!TimeZones) {
             TimeZones = new std::vector<TimeZoneItem>();
         }
-        timeZonesDamaged_ = !LoadTimeZones(files_.TimeZones, *TimeZones);
+        // The lines are read now and made into items when the clocks are first needed.
+        if (std::optional<std::string> content = UserFiles::Read(files_.TimeZones)) {
+            TimeZones.ReplaceWithFileContent(std::move(*content), files_.TimeZones);
+        }
+        timeZonesDamaged_ = false;
     } catch (...) {
         timeZonesDamaged_ = true;
     }
@@ -236,9 +242,11 @@ void COptions::SaveOptions() {
 
 void COptions::SaveTimeZones() {
     if (TimeZones) {
-        ::SaveTimeZones(files_.TimeZones, *TimeZones,
-                        UserFiles::PreviousFileAfter(timeZonesDamaged_));
+        // Made from the file now, if they were not yet, so what was lost is known.
+        const bool damaged = TimeZones.LostLines() || timeZonesDamaged_;
+        ::SaveTimeZones(files_.TimeZones, *TimeZones, UserFiles::PreviousFileAfter(damaged));
         timeZonesDamaged_ = false;
+        TimeZones.ForgetLostLines();
     }
 }
 

@@ -8,6 +8,7 @@
 #include "core/Color.h"
 #include "core/FontValue.h"
 #include "data/City.h"
+#include "data/LazyTimeZoneItems.h"
 #include "data/Regions.h"
 #include "data/TimeZoneItem.h"
 
@@ -63,7 +64,7 @@ public:
     bool UseMetricSystem = true;
     CPtr<City> HomeCity;
     CPtr<std::vector<City>> Cities;
-    CPtr<std::vector<TimeZoneItem>> TimeZones;
+    LazyTimeZoneItems TimeZones;
     RegionRecord Region;
     BackgroundRecord Background;
     bool ShowClouds = true;

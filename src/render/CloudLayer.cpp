@@ -1,13 +1,12 @@
 #include "render/CloudLayer.h"
 
-#include <QImageReader>
 #include <QList>
-#include <QString>
 #include <algorithm>
 #include <array>
 #include <cmath>
 
 #include "core/Exceptions.h"
+#include "render/Graphics.h"
 
 namespace {
 
@@ -93,10 +92,10 @@ QImage GreyForm(const QImage& picture) {
 
 QImage DownloadCloudsWork::GenClouds(const std::string& path) {
     static constexpr const char* Location = "DownloadCloudsWork::GenClouds (122)";
-    QImageReader reader(QString::fromStdString(path));
-    QImage source;
-    if (!reader.read(&source)) {
-        throw ApplicationException(Location);
+    Graphics::PictureFile file(path, Graphics::WorldPicture);
+    const QImage source = file.Read();
+    if (source.isNull()) {
+        throw ApplicationException(Location, file.Problem().c_str());
     }
     return GenCloudsFromPicture(source);
 }

@@ -166,6 +166,11 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
             RaiseError(Location);
         }
         layer = GenClouds(files_.Download);
+    } catch (const ApplicationException& error) {
+        qCInfo(lcRender).noquote() << "cloud source" << QString::fromStdString(url)
+                                   << "failed:" << QString::fromStdString(error.Location)
+                                   << QString::fromStdString(error.Message);
+        return Attempt::NextSource;
     } catch (...) {
         qCWarning(lcRender) << "cloud picture from" << url.c_str()
                             << "not used:" << CurrentExceptionText().c_str();

@@ -1,18 +1,21 @@
 #include "render/EarthRenderer.h"
 
-#include <QImageReader>
 #include <QPoint>
+#include <QString>
 #include <QTransform>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <future>
 #include <system_error>
 #include <utility>
 
+#include "core/Exceptions.h"
 #include "render/CloudLayer.h"
 #include "render/Graphics.h"
 #include "render/NightMask.h"
 #include "render/Overlays.h"
+#include "render/RenderLog.h"
 
 namespace {
 
@@ -21,13 +24,17 @@ constexpr const char* LogoFile = "UI/CustomLogo.png";
 constexpr const char* CloudsFallbackFile = "UI/Clouds-Fallback.jpg";
 constexpr const char* SavedCloudsFile = "Clouds.png";
 
+constexpr const char* WithoutNight = "drawn without the night side: ";
+constexpr const char* WithoutDay = "the day side is drawn black: ";
+constexpr const char* WithoutClouds = "drawn without clouds: ";
+
 // "Clouds.png" of the user's data folder, else the layer made from the shipped clouds.
 QImage LoadCloudLayer(const RenderFolders& folders) {
     QImage layer;
     const std::string saved = folders.LocalUserAppData + SavedCloudsFile;
     std::error_code error;
     if (std::filesystem::is_regular_file(saved, error)) {
-        layer = Graphics::LoadPicture(saved);
+        layer = Graphics::LoadPicture(saved, Graphics::WorldPicture);
     }
     // A saved layer that no longer reads is no better than none.
     if (layer.isNull()) {
@@ -36,8 +43,9 @@ QImage LoadCloudLayer(const RenderFolders& folders) {
     return layer;
 }
 
-QImage LoadDayImage(const std::string& path) {
-    return path.empty() ? QImage() : Graphics::LoadPicture(path);
+Graphics::PictureResult LoadDayImage(const std::string& path) {
+    return path.empty() ? Graphics::PictureResult{}
+                        : Graphics::ReadPicture(path, Graphics::WorldPicture);
 }
 
 // A picture kept at the target's size can be copied to the device pixel for
@@ -58,10 +66,29 @@ EarthRenderer::EarthRenderer(RenderFolders folders, EnumAppMode mode,
 void EarthRenderer::LoadStartupPictures() {
     // A single picture reads the night image only when its turn comes.
     if (!single_) {
-        night_ = Graphics::LoadPicture(folders_.Installation + NightFile);
-        nightLoaded_ = true;
+        LoadNightImage();
     }
-    logo_ = Graphics::LoadPicture(folders_.Installation + LogoFile);
+    logo_ = Graphics::LoadPicture(folders_.Installation + LogoFile, Graphics::ScreenPicture);
+}
+
+void EarthRenderer::LoadNightImage(QImage recycled) {
+    TakeNightImage(Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture,
+                                         std::move(recycled)));
+}
+
+void EarthRenderer::TakeNightImage(Graphics::PictureResult night) {
+    night_ = std::move(night.Picture);
+    nightLoaded_ = true;
+    if (!night.Problem.empty()) {
+        RecordProblem(WithoutNight + night.Problem);
+    }
+}
+
+void EarthRenderer::RecordProblem(const std::string& problem) {
+    if (std::find(problems_.begin(), problems_.end(), problem) == problems_.end()) {
+        qCWarning(lcRender).noquote() << QString::fromStdString(problem);
+        problems_.push_back(problem);
+    }
 }
 
 void EarthRenderer::ReleaseNightImage() {
@@ -72,8 +99,7 @@ void EarthRenderer::ReleaseNightImage() {
 // Loads once: a file that does not read is not tried again on every frame.
 void EarthRenderer::EnsureNightImage() {
     if (!nightLoaded_) {
-        night_ = Graphics::LoadPicture(folders_.Installation + NightFile);
-        nightLoaded_ = true;
+        LoadNightImage();
     }
 }
 
@@ -103,9 +129,25 @@ void EarthRenderer::UpdateNightLayer(const DateTime& utcNow) {
 
 const QImage& EarthRenderer::CloudLayer() {
     if (cloudLayer_.isNull()) {
-        cloudLayer_ = LoadCloudLayer(folders_);
+        cloudLayer_ = preparedClouds_.valid() ? preparedClouds_.get() : LoadCloudLayer(folders_);
     }
     return cloudLayer_;
+}
+
+// Clouds are optional: a layer that cannot be made leaves them out, and is not
+// made again for every frame.
+const QImage* EarthRenderer::OptionalCloudLayer() {
+    if (cloudsFailed_) {
+        return nullptr;
+    }
+    try {
+        return &CloudLayer();
+    } catch (const ApplicationException& error) {
+        cloudsFailed_ = true;
+        RecordProblem(WithoutClouds + error.Location +
+                      (error.Message.empty() ? "" : ": " + error.Message));
+    }
+    return nullptr;
 }
 
 void EarthRenderer::PrepareNightMask(const DateTime& utcNow) {
@@ -114,10 +156,11 @@ void EarthRenderer::PrepareNightMask(const DateTime& utcNow) {
     try {
         preparedMask_ =
             std::async(std::launch::async, [path = folders_.Installation + NightFile, utcNow] {
-                const QSize size = QImageReader(QString::fromStdString(path)).size();
-                PreparedMask prepared{{}, size};
-                if (size.isValid()) {
-                    prepared.Mask = ::BuildNightMask(size.width(), size.height(), utcNow);
+                const Graphics::PictureFile night(path, Graphics::WorldPicture);
+                PreparedMask prepared{{}, night.Size(), night.Problem()};
+                if (prepared.Size.isValid()) {
+                    prepared.Mask =
+                        ::BuildNightMask(prepared.Size.width(), prepared.Size.height(), utcNow);
                 }
                 return prepared;
             });
@@ -136,14 +179,14 @@ void EarthRenderer::PrepareCloudLayer() {
 
 void EarthRenderer::ReplaceCloudLayer(QImage layer) {
     cloudLayer_ = std::move(layer);
+    cloudsFailed_ = false;
     base_ = QImage();
 }
 
 const QImage& EarthRenderer::DayImage(const COptions& options) {
     if (options.Background.Path != dayPath_) {
         day_ = QImage();
-        day_ = LoadDayImage(options.Background.Path);
-        dayPath_ = options.Background.Path;
+        TakeDayImage(LoadDayImage(options.Background.Path), options.Background.Path);
     }
     return day_;
 }
@@ -153,25 +196,33 @@ void EarthRenderer::DrawBackgroundRegion(QPainter& painter, const COptions& opti
     DrawRegion(painter, DayImage(options), options.Region, target);
 }
 
+void EarthRenderer::TakeDayImage(Graphics::PictureResult day, const std::string& path) {
+    day_ = std::move(day.Picture);
+    dayPath_ = path;
+    if (!day.Problem.empty()) {
+        RecordProblem(WithoutDay + day.Problem);
+    }
+}
+
 void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
                                      const QRect& target) {
     // On the first frame of a process both pictures are missing: the day image is
     // read on a helper thread while the cloud layer is made here.
-    if (options.ShowClouds && cloudLayer_.isNull() && options.Background.Path != dayPath_) {
-        std::future<QImage> reading;
+    if (options.ShowClouds && cloudLayer_.isNull() && !cloudsFailed_ &&
+        options.Background.Path != dayPath_) {
+        std::future<Graphics::PictureResult> reading;
         try {
             reading = std::async(std::launch::async, LoadDayImage, options.Background.Path);
         } catch (const std::system_error&) {
             // No thread to spare: the day image is read below, after the clouds.
         }
-        CloudLayer();
+        OptionalCloudLayer();
         if (reading.valid()) {
-            day_ = reading.get();
-            dayPath_ = options.Background.Path;
+            TakeDayImage(reading.get(), options.Background.Path);
         }
     }
     const QImage& day = DayImage(options);
-    const QImage* clouds = options.ShowClouds ? &CloudLayer() : nullptr;
+    const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
     auto draw = [&](QPainter& onto, const QRect& rect) {
         DrawRegion(onto, day, options.Region, rect);
         if (clouds != nullptr) {
@@ -208,15 +259,28 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
 
 void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
                                    const DateTime& utcNow) {
+    // Making the cloud layer holds its grey source and the layer at once: it is
+    // done before the picture's pixels are first touched, so that the two never
+    // add to the peak of the full-size pictures.
+    const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
     DrawRegion(painter, DayImage(options), options.Region, target);
     QImage spare = std::move(day_);
     day_ = QImage();
     dayPath_.clear();
-    if (options.ShowClouds) {
-        if (preparedClouds_.valid()) {
-            cloudLayer_ = preparedClouds_.get();
+    // The night image usually has the day image's size: it is read into its
+    // pixels, on a helper thread while the clouds are drawn.
+    std::future<Graphics::PictureResult> nightReading;
+    if (nightLayer_.isNull() && !nightLoaded_) {
+        try {
+            nightReading = std::async(std::launch::async, Graphics::ReadPicture,
+                                      folders_.Installation + NightFile, Graphics::WorldPicture,
+                                      std::move(spare));
+        } catch (const std::system_error&) {
+            // Read in turn instead.
         }
-        DrawRegion(painter, CloudLayer(), options.Region, target);
+    }
+    if (clouds != nullptr) {
+        DrawRegion(painter, *clouds, options.Region, target);
         cloudLayer_ = QImage();
     }
     if (preparedMask_.valid()) {
@@ -224,12 +288,18 @@ void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, c
         mask_ = std::move(prepared.Mask);
         maskDate_ = utcNow.Date();
         maskSize_ = prepared.Size;
+        if (!prepared.Problem.empty()) {
+            night_ = QImage();
+            nightLoaded_ = true;
+            RecordProblem(WithoutNight + prepared.Problem);
+        }
+    }
+    if (nightReading.valid()) {
+        TakeNightImage(nightReading.get());
     }
     if (nightLayer_.isNull()) {
-        // The night image usually has the day image's size: it takes its pixels.
         if (!nightLoaded_) {
-            night_ = Graphics::LoadPicture(folders_.Installation + NightFile, std::move(spare));
-            nightLoaded_ = true;
+            LoadNightImage(std::move(spare));
         }
         spare = QImage();
         EnsureNightMask(utcNow);

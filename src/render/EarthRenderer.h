@@ -13,6 +13,7 @@
 #include "core/DateTime.h"
 #include "data/Options.h"
 #include "data/Regions.h"
+#include "render/Graphics.h"
 #include "render/Screen.h"
 
 class WeatherPictures;
@@ -61,6 +62,12 @@ public:
     const QImage& CloudLayer();
     void ReplaceCloudLayer(QImage layer);
 
+    // What kept a layer out of the pictures drawn so far, each reason once, in
+    // the order met: a night or day picture that is missing or cannot be used, a
+    // cloud layer that cannot be made. The picture is drawn without that layer
+    // (the day side black); clouds are not tried again until a new layer arrives.
+    const std::vector<std::string>& Problems() const { return problems_; }
+
     // The day image, the clouds (with ShowClouds) and the night layer over the
     // target; the cities (with ShowWeather) over the target; the clocks of the
     // mode and the logo inside the overlay rectangle.
@@ -85,7 +92,13 @@ private:
     };
 
     const QImage& DayImage(const COptions& options);
+    void TakeDayImage(Graphics::PictureResult day, const std::string& path);
+    void LoadNightImage(QImage recycled = QImage());
+    void TakeNightImage(Graphics::PictureResult night);
     void EnsureNightImage();
+    // The cloud layer, or null when it cannot be made.
+    const QImage* OptionalCloudLayer();
+    void RecordProblem(const std::string& problem);
     void EnsureNightMask(const DateTime& utcNow);
     bool ShowsTimeZones(const COptions& options) const;
     void DrawDayAndClouds(QPainter& painter, const COptions& options, const QRect& target);
@@ -104,6 +117,8 @@ private:
     QSize maskSize_;
     QImage nightLayer_;
     QImage cloudLayer_;
+    bool cloudsFailed_ = false;
+    std::vector<std::string> problems_;
     std::string dayPath_;
     QImage day_;
     // The day image and the clouds scaled to the target change only with the
@@ -115,6 +130,8 @@ private:
     struct PreparedMask {
         std::vector<std::uint8_t> Mask;
         QSize Size;
+        // Why the night picture's header was refused; then its pixels are not read.
+        std::string Problem;
     };
     std::future<PreparedMask> preparedMask_;
     std::future<QImage> preparedClouds_;

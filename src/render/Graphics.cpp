@@ -1,10 +1,37 @@
 #include "render/Graphics.h"
 
-#include <QImageReader>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QString>
 #include <QStringList>
+#include <cerrno>
+#include <mutex>
+#include <system_error>
+
+#include "render/RenderLog.h"
 
 namespace Graphics {
+namespace {
+
+// Qt's limit is in whole megabytes and its default (256) is below the largest
+// world picture as 32-bit pixels.
+constexpr qint64 BytesPerMegabyte = 1024 * 1024;
+constexpr int AllocationLimitMegabytes = static_cast<int>(
+    (static_cast<qint64>(WorldPicture.Width) * WorldPicture.Height * 4 + BytesPerMegabyte - 1) /
+    BytesPerMegabyte);
+
+void SetQtAllocationLimit() {
+    static std::once_flag once;
+    std::call_once(once, [] { QImageReader::setAllocationLimit(AllocationLimitMegabytes); });
+}
+
+std::string SizeText(int width, int height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+}  // namespace
 
 QColor ToQColor(Color color) {
     return QColor(color.Red(), color.Green(), color.Blue(), color.Alpha());
@@ -33,20 +60,88 @@ QFont PixelFont(const QString& family, int pixels, bool bold) {
     return result;
 }
 
-QImage LoadPicture(const std::string& path) {
-    QImage image;
-    if (!image.load(QString::fromStdString(path))) {
-        return QImage();
+PictureFile::PictureFile(const std::string& path, PictureBounds bounds)
+    : path_(path), file_(QString::fromStdString(path)) {
+    SetQtAllocationLimit();
+    // Without blocking, so that a pipe or a device under the name cannot hang the
+    // open; the checks then look at what was opened, not at the name again.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        missing_ = error == ENOENT;
+        // Pictures are read on helper threads too: strerror is not safe there.
+        Refuse("cannot be opened: " + std::generic_category().message(error));
+        return;
     }
-    return image;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        Refuse("is not a regular file");
+        return;
+    }
+    if (status.st_size > MaximumPictureFileBytes) {
+        ::close(fd);
+        Refuse("is larger than 64 MiB");
+        return;
+    }
+    // The file keeps its name, so that the reader still picks the format by it.
+    if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        Refuse("cannot be opened: " + file_.errorString().toStdString());
+        return;
+    }
+    reader_ = std::make_unique<QImageReader>(&file_);
+    const QSize size = reader_->size();
+    if (!size.isValid() || size.isEmpty()) {
+        Refuse("gives no picture size: " + reader_->errorString().toStdString());
+        return;
+    }
+    if (size.width() > bounds.Width || size.height() > bounds.Height) {
+        Refuse("claims " + SizeText(size.width(), size.height()) + " pixels, more than " +
+               SizeText(bounds.Width, bounds.Height));
+        return;
+    }
+    size_ = size;
 }
 
-QImage LoadPicture(const std::string& path, QImage recycled) {
-    QImageReader reader(QString::fromStdString(path));
-    if (!reader.read(&recycled)) {
+PictureFile::~PictureFile() = default;
+
+void PictureFile::Refuse(const std::string& reason) {
+    reader_.reset();
+    file_.close();
+    problem_ = "\"" + path_ + "\" " + reason;
+}
+
+QImage PictureFile::Read(QImage recycled) {
+    if (!size_.isValid()) {
+        return QImage();
+    }
+    if (!reader_->read(&recycled)) {
+        const std::string reason = "does not decode: " + reader_->errorString().toStdString();
+        size_ = QSize();
+        Refuse(reason);
         return QImage();
     }
     return recycled;
+}
+
+PictureResult ReadPicture(const std::string& path, PictureBounds bounds, QImage recycled) {
+    PictureFile file(path, bounds);
+    PictureResult result;
+    result.Picture = file.Read(std::move(recycled));
+    result.Problem = file.Problem();
+    return result;
+}
+
+QImage LoadPicture(const std::string& path, PictureBounds bounds) {
+    PictureFile file(path, bounds);
+    QImage picture = file.Read();
+    if (file.IsMissing()) {
+        qCInfo(lcRender).noquote() << QString::fromStdString(file.Problem());
+    } else if (picture.isNull()) {
+        qCWarning(lcRender).noquote() << QString::fromStdString(file.Problem());
+    }
+    return picture;
 }
 
 void PreparePainter(QPainter& painter) {

@@ -1,9 +1,14 @@
 #pragma once
 
 #include <QColor>
+#include <QFile>
 #include <QFont>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
+#include <QSize>
+#include <QtGlobal>
+#include <memory>
 #include <string>
 
 #include "core/Color.h"
@@ -20,11 +25,67 @@ QFont ToQFont(const FontValue& font);
 // Sized in pixels, whatever the resolution; the same fallback as above.
 QFont PixelFont(const QString& family, int pixels, bool bold);
 
-// A picture that cannot be read is a null image, which draws nothing.
-QImage LoadPicture(const std::string& path);
-// The same, decoded into `recycled`'s pixels when the picture has its size and
-// format, so that a picture no longer needed lends its memory to the next one.
-QImage LoadPicture(const std::string& path, QImage recycled);
+// The largest picture of one use, in pixels. A picture file's header is checked
+// against it before anything is allocated for the picture: a damaged or hostile
+// header would otherwise size the pixels, or the night mask, at gigabytes.
+struct PictureBounds {
+    int Width;
+    int Height;
+};
+
+// Day and night maps, cloud pictures and the saved cloud layer: the largest in use.
+inline constexpr PictureBounds WorldPicture{21600, 10800};
+// Weather photographs, the sky, the logo and the local-weather background.
+inline constexpr PictureBounds ScreenPicture{8192, 8192};
+// Weather icons.
+inline constexpr PictureBounds IconPicture{1024, 1024};
+
+// No picture file of the program comes near this; a larger one is refused unread.
+inline constexpr qint64 MaximumPictureFileBytes = 64LL * 1024 * 1024;
+
+// One picture file, refused unless it is a regular file of at most
+// MaximumPictureFileBytes whose header gives a size within the bounds. Opening
+// it also sets Qt's own allocation limit to the largest picture allowed.
+class PictureFile {
+public:
+    PictureFile(const std::string& path, PictureBounds bounds);
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+    ~PictureFile();
+
+    // The header's size; invalid when the file was refused.
+    QSize Size() const { return size_; }
+    // The pixels, decoded into `recycled`'s memory when it has the picture's size
+    // and format. Null when the file was refused or does not decode.
+    QImage Read(QImage recycled = QImage());
+    // Why there is no picture, naming the file; empty while nothing went wrong.
+    const std::string& Problem() const { return problem_; }
+    // Whether the file could not be opened because it is not there.
+    bool IsMissing() const { return missing_; }
+
+private:
+    void Refuse(const std::string& reason);
+
+    std::string path_;
+    QFile file_;
+    std::unique_ptr<QImageReader> reader_;
+    QSize size_;
+    std::string problem_;
+    bool missing_ = false;
+};
+
+// A picture and, when there is none, why.
+struct PictureResult {
+    QImage Picture;
+    std::string Problem;
+};
+
+PictureResult ReadPicture(const std::string& path, PictureBounds bounds,
+                          QImage recycled = QImage());
+
+// A picture that cannot be read is a null image, which draws nothing; the reason
+// goes to the render log.
+QImage LoadPicture(const std::string& path, PictureBounds bounds);
 
 // Pixel units, anti-aliased text and shapes, smooth (high-quality) scaling.
 void PreparePainter(QPainter& painter);

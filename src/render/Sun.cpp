@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace {
 
@@ -22,17 +23,26 @@ double JulianCenturies(double julianDay) {
 
 // Julian day at 0 h UTC of the calendar date, Gregorian calendar.
 double JulianDayOfDate(const DateTime& date) {
+    // The night mask asks for one date for every row and level, and taking a
+    // date apart costs more than the rest of this.
+    thread_local std::uint64_t lastDay = ~std::uint64_t{0};
+    thread_local double lastJulianDay = 0.0;
+    const std::uint64_t day = date.Ticks() / static_cast<std::uint64_t>(TimeSpan::TicksPerDay);
+    if (day == lastDay) {
+        return lastJulianDay;
+    }
     int year = date.Year();
     int month = date.Month();
-    const int day = date.Day();
     if (month <= 2) {
         year -= 1;
         month += 12;
     }
     const int a = year / 100;
     const int b = 2 - a + a / 4;
-    return std::floor(365.25 * (year + 4716)) + std::floor(30.6001 * (month + 1)) + day + b -
-           1524.5;
+    lastJulianDay = std::floor(365.25 * (year + 4716)) + std::floor(30.6001 * (month + 1)) +
+                    date.Day() + b - 1524.5;
+    lastDay = day;
+    return lastJulianDay;
 }
 
 double GeometricMeanLongitude(double t) {
@@ -173,6 +183,10 @@ SolarDay CrossingsOfDay(double julianDay, double latitude, double longitudeWest,
 }
 
 double NormaliseMinutes(double minutes) {
+    // fmod would return a time already within the day unchanged.
+    if (minutes >= 0.0 && minutes < MinutesPerDay) {
+        return minutes;
+    }
     if (minutes < 0.0) {
         minutes += MinutesPerDay - std::trunc(minutes / MinutesPerDay) * MinutesPerDay;
     }

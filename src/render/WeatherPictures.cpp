@@ -93,12 +93,13 @@ WeatherPictures::WeatherPictures(std::string installationFolder)
 void WeatherPictures::Load() {
     // Several codes share a file: each file is decoded once and shared.
     std::map<std::string, QImage> decoded;
-    auto load = [&](const std::string& relativePath) {
+    auto load = [&](const std::string& relativePath,
+                    Graphics::PictureBounds bounds = Graphics::IconPicture) {
         auto found = decoded.find(relativePath);
         if (found == decoded.end()) {
             found = decoded
                         .emplace(relativePath,
-                                 Graphics::LoadPicture(installationFolder_ + relativePath))
+                                 Graphics::LoadPicture(installationFolder_ + relativePath, bounds))
                         .first;
         }
         return found->second;
@@ -116,8 +117,8 @@ void WeatherPictures::Load() {
     }
     smallNotAvailable_ = load(std::string(SmallIconsFolder) + NotAvailableFile);
     largeNotAvailable_ = load(std::string(LargeIconsFolder) + NotAvailableFile);
-    sky_ = load(std::string(LargeIconsFolder) + SkyFile);
-    localWeatherShadow_ = MakeShadow(load(LocalWeatherBackgroundFile));
+    sky_ = load(std::string(LargeIconsFolder) + SkyFile, Graphics::ScreenPicture);
+    localWeatherShadow_ = MakeShadow(load(LocalWeatherBackgroundFile, Graphics::ScreenPicture));
 }
 
 const QImage* WeatherPictures::SmallIcon(const Nullable<EnumWeatherCode>& code, bool isDay) const {
@@ -166,7 +167,7 @@ const QImage* WeatherPictures::WeatherBackground(bool isDay, const Nullable<Enum
         }
         std::uniform_int_distribution<std::size_t> pick(0, files.size() - 1);
         std::string path = std::move(files[pick(random_)]);
-        background_ = Graphics::LoadPicture(path);
+        background_ = Graphics::LoadPicture(path, Graphics::ScreenPicture);
         backgroundPath_ = std::move(path);
         backgroundChosen_ = utcNow;
     }

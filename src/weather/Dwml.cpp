@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
+#include <cstdint>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <rapidxml/rapidxml.hpp>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -113,42 +117,65 @@ const char* AttributeOrNull(const XmlNode* node, const char* name) {
     return attribute != nullptr ? attribute->value() : nullptr;
 }
 
-struct DatedTemperature {
-    DateTime Date;
-    Nullable<float> Celsius;
-};
-
-// Degrees Fahrenheit, since the request asks for English units.
-float FahrenheitToCelsius(double fahrenheit) {
-    return static_cast<float>((fahrenheit - 32.0) * 5.0 / 9.0);
+// Degrees Fahrenheit, since the request asks for English units. None when the
+// value is no temperature at all: not finite, or beyond a float's range.
+std::optional<float> FahrenheitToCelsius(double fahrenheit) {
+    const double celsius = (fahrenheit - 32.0) * 5.0 / 9.0;
+    if (!std::isfinite(celsius) || std::fabs(celsius) > std::numeric_limits<float>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<float>(celsius);
 }
 
-void ReadSeries(const XmlNode* temperature, const XmlNode* layout,
-                std::vector<DatedTemperature>& series) {
-    const XmlNode* value = temperature->first_node("value");
-    const XmlNode* start = layout->first_node("start-valid-time");
-    for (; value != nullptr && start != nullptr;
-         value = value->next_sibling("value"), start = start->next_sibling("start-valid-time")) {
-        try {
-            DatedTemperature entry;
-            if (value->value_size() > 0) {
-                entry.Celsius = FahrenheitToCelsius(Util::ParseDouble(Text(value).c_str()));
+// A series' temperature of each date: the first entry of the date counts.
+using TemperaturesByDate = std::unordered_map<std::uint64_t, Nullable<float>>;
+
+// The "start-valid-time" children of each layout, collected once however many
+// series and periods walk the layout.
+class LayoutStarts {
+public:
+    const std::vector<const XmlNode*>& Of(const XmlNode* layout) {
+        auto [found, added] = starts_.try_emplace(layout);
+        if (added) {
+            for (const XmlNode* start = layout->first_node("start-valid-time"); start != nullptr;
+                 start = start->next_sibling("start-valid-time")) {
+                found->second.push_back(start);
             }
-            entry.Date = ParseXsdDateTime(Text(start)).Date();
-            series.push_back(entry);
+        }
+        return found->second;
+    }
+
+private:
+    std::unordered_map<const XmlNode*, std::vector<const XmlNode*>> starts_;
+};
+
+void ReadSeries(const XmlNode* temperature, const std::vector<const XmlNode*>& starts,
+                TemperaturesByDate& series) {
+    const XmlNode* value = temperature->first_node("value");
+    for (std::size_t index = 0; value != nullptr && index < starts.size();
+         value = value->next_sibling("value"), ++index) {
+        try {
+            Nullable<float> celsius;
+            if (value->value_size() > 0) {
+                const std::optional<float> read =
+                    FahrenheitToCelsius(Util::ParseDouble(Text(value).c_str()));
+                // "nan" or "inf" is no more a temperature than a damaged value.
+                if (!read) {
+                    continue;
+                }
+                celsius = *read;
+            }
+            const DateTime date = ParseXsdDateTime(Text(starts[index])).Date();
+            series.try_emplace(date.Ticks(), celsius);
         } catch (const ApplicationException&) {
         } catch (const CAtlException&) {
         }
     }
 }
 
-Nullable<float> TemperatureOn(const std::vector<DatedTemperature>& series, const DateTime& date) {
-    for (const DatedTemperature& entry : series) {
-        if (entry.Date == date) {
-            return entry.Celsius;
-        }
-    }
-    return {};
+Nullable<float> TemperatureOn(const TemperaturesByDate& series, const DateTime& date) {
+    const auto found = series.find(date.Ticks());
+    return found != series.end() ? found->second : Nullable<float>();
 }
 
 bool IsEmpty(const CForecastItem& item) {
@@ -203,7 +230,9 @@ void Parse12HourlyForecast(const std::string& dwml, CForecast& forecast) {
         RaiseError(Location);
     }
 
-    std::vector<std::pair<std::string, const XmlNode*>> layouts;
+    // The keys point into the parsed buffer, which outlives the look-ups; the
+    // first layout of a key is the one found.
+    std::unordered_map<std::string_view, const XmlNode*> layouts;
     for (const XmlNode* layout = data->first_node("time-layout"); layout != nullptr;
          layout = layout->next_sibling("time-layout")) {
         const XmlNode* key = layout->first_node("layout-key");
@@ -211,19 +240,16 @@ void Parse12HourlyForecast(const std::string& dwml, CForecast& forecast) {
             static constexpr const char* Location = "NoaaDwml::Parse12HourlyForecast (171)";
             RaiseError(Location);
         }
-        layouts.emplace_back(Text(key), layout);
+        layouts.try_emplace(std::string_view(key->value(), key->value_size()), layout);
     }
     const auto findLayout = [&layouts](std::string_view key) -> const XmlNode* {
-        for (const auto& [name, layout] : layouts) {
-            if (name == key) {
-                return layout;
-            }
-        }
-        return nullptr;
+        const auto found = layouts.find(key);
+        return found != layouts.end() ? found->second : nullptr;
     };
+    LayoutStarts layoutStarts;
 
-    std::vector<DatedTemperature> maxima;
-    std::vector<DatedTemperature> minima;
+    TemperaturesByDate maxima;
+    TemperaturesByDate minima;
     for (const XmlNode* temperature = parameters->first_node("temperature"); temperature != nullptr;
          temperature = temperature->next_sibling("temperature")) {
         const char* type = AttributeOrNull(temperature, "type");
@@ -236,9 +262,9 @@ void Parse12HourlyForecast(const std::string& dwml, CForecast& forecast) {
             continue;
         }
         if (std::string_view(type) == "maximum") {
-            ReadSeries(temperature, layout, maxima);
+            ReadSeries(temperature, layoutStarts.Of(layout), maxima);
         } else if (std::string_view(type) == "minimum") {
-            ReadSeries(temperature, layout, minima);
+            ReadSeries(temperature, layoutStarts.Of(layout), minima);
         }
     }
 
@@ -274,7 +300,8 @@ void Parse12HourlyForecast(const std::string& dwml, CForecast& forecast) {
 
     const XmlNode* conditions = weather->first_node("weather-conditions");
     const XmlNode* icon = icons->first_node("icon-link");
-    const XmlNode* start = layout->first_node("start-valid-time");
+    const XmlNode* const firstStart = layout->first_node("start-valid-time");
+    const XmlNode* start = firstStart;
     const XmlNode* end = layout->first_node("end-valid-time");
     for (; conditions != nullptr && icon != nullptr && start != nullptr && end != nullptr;
          conditions = conditions->next_sibling("weather-conditions"),
@@ -291,7 +318,7 @@ void Parse12HourlyForecast(const std::string& dwml, CForecast& forecast) {
         item.MaxTemprature = TemperatureOn(maxima, item.Start.Date());
         // A forecast begins with its first period that says something.
         const bool hasWords = !item.WeatherSummary.empty() || item.WeatherCode.HasValue();
-        const bool isFirst = start == layout->first_node("start-valid-time");
+        const bool isFirst = start == firstStart;
         if (isFirst ? hasWords : (!forecast.Items.empty() || !IsEmpty(item))) {
             forecast.Items.push_back(std::move(item));
         }

@@ -245,6 +245,9 @@ CCurrentWeather ParseMetar(const std::string& text, const std::string& station, 
     Nullable<EnumWeatherCode> clouds;
     Nullable<float> temperature;
     Nullable<float> dewPoint;
+    // Whether the report says anything beyond its station and time: a file cut
+    // off there, or holding only its header line, observed no clear sky.
+    bool observed = false;
 
     // A group that fails to read (a digit that is not one, a day out of range)
     // simply does not count; the token goes on to the later rules.
@@ -258,7 +261,11 @@ CCurrentWeather ParseMetar(const std::string& text, const std::string& station, 
     };
 
     for (const std::string& token : SplitTokens(report)) {
-        if (token == station || token == "CAVOK") {
+        if (token == station) {
+            continue;
+        }
+        if (token == "CAVOK") {
+            observed = true;
             continue;
         }
         if (!time.HasValue() && attempt([&] {
@@ -270,6 +277,10 @@ CCurrentWeather ParseMetar(const std::string& text, const std::string& station, 
             })) {
             continue;
         }
+        if (token == "RMK") {
+            break;
+        }
+        observed = true;
         if (!phenomenon.HasValue() && attempt([&] {
                 if (!Patterns().PresentWeather.Match(token)) {
                     return false;
@@ -290,12 +301,8 @@ CCurrentWeather ParseMetar(const std::string& text, const std::string& station, 
             }
             continue;
         }
-        if (!temperature.HasValue() &&
-            attempt([&] { return ReadTemperature(token, temperature, dewPoint); })) {
-            continue;
-        }
-        if (token == "RMK") {
-            break;
+        if (!temperature.HasValue()) {
+            attempt([&] { return ReadTemperature(token, temperature, dewPoint); });
         }
     }
 
@@ -304,9 +311,11 @@ CCurrentWeather ParseMetar(const std::string& text, const std::string& station, 
     }
     CCurrentWeather weather;
     weather.ReportDateTime = time.Value();
-    weather.WeatherCode =
-        Higher(phenomenon.HasValue() ? phenomenon.Value() : EnumWeatherCode::Clear,
-               clouds.HasValue() ? clouds.Value() : EnumWeatherCode::Clear);
+    if (observed) {
+        weather.WeatherCode =
+            Higher(phenomenon.HasValue() ? phenomenon.Value() : EnumWeatherCode::Clear,
+                   clouds.HasValue() ? clouds.Value() : EnumWeatherCode::Clear);
+    }
     weather.Temprature = temperature;
     weather.DewPoint = dewPoint;
     return weather;

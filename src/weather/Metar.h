@@ -28,5 +28,7 @@ private:
 // coded report) to time, weather code, temperature and dew point. utcNow places
 // a day-of-month-only time group in a month. A file without any usable time
 // raises "Nullable<class DateTime>::Value (20)"; malformed groups never raise.
+// A report with nothing after its station and time (a header line alone, or a
+// report cut off after the time) has no weather code.
 CCurrentWeather ParseMetar(const std::string& text, const std::string& station, DateTime utcNow);
 CCurrentWeather ParseMetar(const std::string& text, const std::string& station);

@@ -12,6 +12,7 @@
 #include "app/OneShotRender.h"
 #include "core/Exceptions.h"
 #include "data/FavouriteCities.h"
+#include "support/HostilePictures.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
 #include "weather/soap/NdfdTestServer.h"
@@ -81,10 +82,13 @@ struct RenderRun {
     std::string Errors;
 };
 
-RenderRun RunProgram(const std::string& name, const std::string& arguments) {
+// `prefix` goes before the command: environment settings, for example.
+RenderRun RunProgram(const std::string& name, const std::string& arguments,
+                     const std::string& programFolder = SKYVANE_RUNTIME_DIR,
+                     const std::string& prefix = "") {
     const TestSupport::TempFolder folder;
     const std::string errors = folder.Folder() + "stderr.txt";
-    const std::string command = std::string(SKYVANE_RUNTIME_DIR) + "/" + name + " --render " +
+    const std::string command = prefix + "'" + programFolder + "/" + name + "' --render " +
                                 arguments + " 2>'" + errors + "'";
     RenderRun run;
     const int status = std::system(command.c_str());
@@ -122,6 +126,22 @@ TEST_F(OneShotRenderProgramTest, WithoutADisplayTheDefaultSizeIsFullHd) {
     EXPECT_EQ(picture.size(), QSize(1920, 1080));
 }
 
+// The sum of the channels over 21 x 21 pixels around a place of a 620 x 340
+// picture of the default view: longitudes -145..165 and latitudes 90..-80, 2
+// pixels per degree.
+long Brightness(const QImage& image, double longitude, double latitude) {
+    const int x = static_cast<int>((longitude + 145) * 2);
+    const int y = static_cast<int>((90 - latitude) * 2);
+    long sum = 0;
+    for (int dy = -10; dy <= 10; ++dy) {
+        for (int dx = -10; dx <= 10; ++dx) {
+            const QRgb pixel = image.pixel(x + dx, y + dy);
+            sum += qRed(pixel) + qGreen(pixel) + qBlue(pixel);
+        }
+    }
+    return sum;
+}
+
 TEST_F(OneShotRenderProgramTest, TheTimeDecidesWhereItIsNight) {
     // At 12:00 UTC the sun stands over Africa and it is night in Australia;
     // twelve hours later it is the other way round.
@@ -136,23 +156,54 @@ TEST_F(OneShotRenderProgramTest, TheTimeDecidesWhereItIsNight) {
         0);
     QImage atNoon(QString::fromStdString(noon));
     QImage atMidnight(QString::fromStdString(midnight));
-    // The default view spans longitudes -145..165 and latitudes 90..-80 over 620 x 340
-    // pixels: 2 pixels per degree. Land shows day and night best: the Sahara
-    // (20 E, 20 N) and central Australia (135 E, 25 S), 9 hours apart.
-    const auto brightness = [](const QImage& image, double longitude, double latitude) {
-        const int x = static_cast<int>((longitude + 145) * 2);
-        const int y = static_cast<int>((90 - latitude) * 2);
-        long sum = 0;
-        for (int dy = -10; dy <= 10; ++dy) {
-            for (int dx = -10; dx <= 10; ++dx) {
-                const QRgb pixel = image.pixel(x + dx, y + dy);
-                sum += qRed(pixel) + qGreen(pixel) + qBlue(pixel);
-            }
+    // Land shows day and night best: the Sahara (20 E, 20 N) and central
+    // Australia (135 E, 25 S), 9 hours apart.
+    EXPECT_GT(Brightness(atNoon, 20, 20), 2 * Brightness(atMidnight, 20, 20));
+    EXPECT_GT(Brightness(atMidnight, 135, -25), 2 * Brightness(atNoon, 135, -25));
+}
+
+// A copy of the installation whose night picture's header claims 65000 x 65000
+// pixels and whose fallback clouds do not decode, with a home of its own.
+TEST_F(OneShotRenderProgramTest, UnusableNightAndCloudPicturesAreLeftOutWithWarnings) {
+    const TestSupport::TempFolder copy;
+    const std::string bin = copy.Folder() + "bin";
+    std::filesystem::create_directories(bin + "/EarthNight");
+    std::filesystem::create_directories(bin + "/UI");
+    for (const auto& entry : std::filesystem::directory_iterator(SKYVANE_RUNTIME_DIR)) {
+        const std::string name = entry.path().filename().string();
+        if (name != "EarthNight" && name != "UI") {
+            std::filesystem::create_symlink(entry.path(), bin + "/" + name);
         }
-        return sum;
-    };
-    EXPECT_GT(brightness(atNoon, 20, 20), 2 * brightness(atMidnight, 20, 20));
-    EXPECT_GT(brightness(atMidnight, 135, -25), 2 * brightness(atNoon, 135, -25));
+    }
+    TestSupport::WriteWholeFile(bin + "/EarthNight/Night.jpg", TestSupport::LyingJpeg(65000));
+    TestSupport::WriteWholeFile(bin + "/UI/Clouds-Fallback.jpg", "not a picture");
+    const std::string home = copy.Folder() + "home";
+    const std::string environment = "HOME='" + home + "' XDG_CONFIG_HOME='" + home +
+                                    "/.config' XDG_DATA_HOME='" + home + "/.local/share' ";
+
+    const std::string file = output_.Folder() + "hostile.png";
+    const std::string arguments = " --size 620x340 --time 2026-06-21T12:00:00Z";
+    const RenderRun run = RunProgram("terravue", "'" + file + "'" + arguments, bin, environment);
+    ASSERT_EQ(run.ExitCode, 0) << run.Errors;
+    EXPECT_NE(run.Errors.find("Terravue --render: warning: drawn without the night side: \"" + bin +
+                              "/EarthNight/Night.jpg\" claims 65000 x 65000 pixels"),
+              std::string::npos)
+        << run.Errors;
+    EXPECT_NE(run.Errors.find("Terravue --render: warning: drawn without clouds: "
+                              "DownloadCloudsWork::GenClouds (122)"),
+              std::string::npos)
+        << run.Errors;
+
+    // At noon UTC it is night in central Australia, except on a map without night.
+    const std::string reference = output_.Folder() + "reference.png";
+    const RenderRun normal =
+        RunProgram("terravue", "'" + reference + "'" + arguments, SKYVANE_RUNTIME_DIR, environment);
+    ASSERT_EQ(normal.ExitCode, 0) << normal.Errors;
+    EXPECT_EQ(normal.Errors, "");
+    const QImage hostile(QString::fromStdString(file));
+    ASSERT_EQ(hostile.size(), QSize(620, 340));
+    EXPECT_GT(Brightness(hostile, 135, -25),
+              2 * Brightness(QImage(QString::fromStdString(reference)), 135, -25));
 }
 
 TEST_F(OneShotRenderProgramTest, AFailedRenderReportsOnStderrAndLeavesTheFileAlone) {

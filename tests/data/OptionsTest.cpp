@@ -322,6 +322,18 @@ TEST_F(OptionsTest, AFileTheLoadCouldNotReadWholeIsKeptAsBadByTheNextSave) {
     }
 }
 
+// The clocks are made from the file only when first needed; a save before that
+// must still see the lines the file loses.
+TEST_F(OptionsTest, ZonesLostToDamageAreKeptAsBadEvenWhenTheClocksWereNeverMade) {
+    const std::string damaged = "Home;Tokyo Standard Time\r\nbroken line\r\n";
+    WriteWholeFile(Files().TimeZones, damaged);
+    COptions options = Make();
+    options.Load();
+    options.Save("Meridio");
+    EXPECT_EQ(ReadWholeFile(Files().TimeZones + ".bad"), damaged);
+    EXPECT_EQ(ReadWholeFile(Files().TimeZones), "Home;Tokyo Standard Time\r\n");
+}
+
 TEST_F(OptionsTest, AnUnknownZoneDropsOnlyItsLine) {
     WriteWholeFile(Files().TimeZones,
                    "Home;eastern standard time\r\nNowhere;Atlantis Standard Time\r\n"

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +20,7 @@
 #include "render/NightMask.h"
 #include "render/Screen.h"
 #include "render/WeatherPictures.h"
+#include "support/HostilePictures.h"
 #include "support/TestSupport.h"
 #include "weather/CurrentWeather.h"
 
@@ -108,15 +112,78 @@ TEST_F(EarthRendererTest, CloudsAreDrawnOnlyWithShowCloudsAndUnderTheNight) {
     ExpectColourNear(cloudy.pixel(NightPoint), NightColour);
 }
 
-TEST_F(EarthRendererTest, CloudLayerIsNotMadeWithoutShowCloudsAndItsErrorsReachTheCaller) {
+TEST_F(EarthRendererTest, ACloudLayerThatCannotBeMadeIsLeftOutOnceWithItsReason) {
+    TestSupport::WriteWholeFile(installation_ + "UI/Clouds-Fallback.jpg", "not a picture");
     EarthRenderer renderer = MakeRenderer();
-    EXPECT_NO_THROW(Draw(renderer));
+    const QImage clear = Draw(renderer);
+    EXPECT_TRUE(renderer.Problems().empty());
     options_.ShowClouds = true;
-    EXPECT_EQ(LocationOf([&] { Draw(renderer); }), "DownloadCloudsWork::GenClouds (122)");
-    // The first frame reads the day image meanwhile, and still reports the failure.
+    // The first frame reads the day image meanwhile; later frames do not try again.
     EarthRenderer firstFrame = MakeRenderer();
-    EXPECT_EQ(LocationOf([&] { Draw(firstFrame); }), "DownloadCloudsWork::GenClouds (122)");
+    EXPECT_EQ(Draw(firstFrame), clear);
+    EXPECT_EQ(Draw(firstFrame), clear);
+    ASSERT_EQ(firstFrame.Problems().size(), 1U);
+    EXPECT_EQ(firstFrame.Problems()[0].rfind(
+                  "drawn without clouds: DownloadCloudsWork::GenClouds (122): \"" + installation_ +
+                      "UI/Clouds-Fallback.jpg\" ",
+                  0),
+              0U)
+        << firstFrame.Problems()[0];
+    // The accessor itself still reports the failure; a new layer is drawn again.
+    EXPECT_EQ(LocationOf([&] { firstFrame.CloudLayer(); }), "DownloadCloudsWork::GenClouds (122)");
+    QImage overcast(360, 180, QImage::Format_ARGB32);
+    overcast.fill(qRgba(255, 255, 255, 255));
+    firstFrame.ReplaceCloudLayer(overcast);
+    EXPECT_EQ(Draw(firstFrame).pixel(DayPoint), qRgb(255, 255, 255));
 }
+
+struct NightFileCase {
+    const char* Name;
+    std::string Content;
+    const char* Reason;
+};
+
+void PrintTo(const NightFileCase& night, std::ostream* stream) {
+    *stream << night.Name;
+}
+
+class EarthRendererNightFileTest : public EarthRendererTest,
+                                   public ::testing::WithParamInterface<NightFileCase> {};
+
+// A night picture that cannot be used leaves the whole map in daylight, in a
+// running program and in a single picture alike; a lying header is refused
+// before the mask or the pixels are sized from it.
+TEST_P(EarthRendererNightFileTest, AnUnusableNightPictureLeavesTheNightSideOutWithItsReason) {
+    const std::string night = installation_ + "EarthNight/Night.jpg";
+    std::filesystem::remove(night);
+    if (!GetParam().Content.empty()) {
+        TestSupport::WriteWholeFile(night, GetParam().Content);
+    }
+    const std::string expected =
+        "drawn without the night side: \"" + night + "\" " + GetParam().Reason;
+    for (const bool single : {false, true}) {
+        EarthRenderer renderer(RenderFolders{installation_, local_}, EnumAppMode::Desktop,
+                               pictures_);
+        renderer.SetSinglePicture(single);
+        if (single) {
+            renderer.PrepareNightMask(Noon);
+        }
+        renderer.LoadStartupPictures();
+        const QImage picture = renderer.ComposeEarth(options_, Screen::OfSize(200, 100), Noon);
+        ASSERT_EQ(picture.size(), QSize(200, 100)) << single;
+        ExpectColourNear(picture.pixel(1, 50), DayColour);
+        ExpectColourNear(picture.pixel(100, 50), DayColour);
+        ASSERT_EQ(renderer.Problems().size(), 1U) << single;
+        EXPECT_EQ(renderer.Problems()[0].rfind(expected, 0), 0U) << renderer.Problems()[0];
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EarthRendererNightFileTest,
+    ::testing::Values(NightFileCase{"LyingHeader", TestSupport::LyingJpeg(65000),
+                                    "claims 65000 x 65000 pixels, more than 21600 x 10800"},
+                      NightFileCase{"Damaged", "\xFF\xD8\xFF garbage", "gives no picture size"},
+                      NightFileCase{"Missing", "", "cannot be opened"}));
 
 TEST_F(EarthRendererTest, NightLayerIsMadeOnDemandWithItsMask) {
     EarthRenderer renderer = MakeRenderer();
@@ -124,14 +191,16 @@ TEST_F(EarthRendererTest, NightLayerIsMadeOnDemandWithItsMask) {
     ASSERT_TRUE(renderer.NightMask().empty());
     const QImage picture = Draw(renderer);
     EXPECT_EQ(renderer.NightMask(), BuildNightMask(360, 180, Noon));
-    const QImage night = Graphics::LoadPicture(installation_ + "EarthNight/Night.jpg");
+    const QImage night =
+        Graphics::LoadPicture(installation_ + "EarthNight/Night.jpg", Graphics::WorldPicture);
     EXPECT_EQ(renderer.NightLayer(), MakeNightLayer(night, renderer.NightMask(), Noon));
     ExpectColourNear(picture.pixel(NightPoint), NightColour);
 }
 
 TEST_F(EarthRendererTest, MaskIsRebuiltForAnotherDateOnly) {
     EarthRenderer renderer = MakeRenderer();
-    const QImage night = Graphics::LoadPicture(installation_ + "EarthNight/Night.jpg");
+    const QImage night =
+        Graphics::LoadPicture(installation_ + "EarthNight/Night.jpg", Graphics::WorldPicture);
     renderer.BuildNightMask(Noon);
     const DateTime evening = Noon + TimeSpan(TimeSpan::TicksPerHour * 7);
     renderer.UpdateNightLayer(evening);
@@ -307,13 +376,72 @@ TEST(LoadPicture, APictureOfTheSameSizeAndFormatIsReadIntoTheRecycledPixels) {
     QImage spare(64, 32, QImage::Format_RGB32);
     spare.fill(Qt::white);
     const uchar* pixels = spare.constBits();
-    const QImage loaded = Graphics::LoadPicture(path, std::move(spare));
+    const QImage loaded =
+        Graphics::ReadPicture(path, Graphics::WorldPicture, std::move(spare)).Picture;
     EXPECT_EQ(loaded.constBits(), pixels);
     EXPECT_EQ(loaded.pixel(5, 5), qRgb(10, 20, 30));
 
-    const QImage other = Graphics::LoadPicture(path, QImage(8, 8, QImage::Format_RGB32));
+    const QImage other =
+        Graphics::ReadPicture(path, Graphics::WorldPicture, QImage(8, 8, QImage::Format_RGB32))
+            .Picture;
     EXPECT_EQ(other.size(), QSize(64, 32));
     EXPECT_EQ(other.pixel(63, 31), qRgb(10, 20, 30));
-    EXPECT_TRUE(
-        Graphics::LoadPicture(path + ".missing", QImage(64, 32, QImage::Format_RGB32)).isNull());
+    EXPECT_TRUE(Graphics::ReadPicture(path + ".missing", Graphics::WorldPicture,
+                                      QImage(64, 32, QImage::Format_RGB32))
+                    .Picture.isNull());
 }
+
+struct RefusedFileCase {
+    const char* Name;
+    Graphics::PictureBounds Bounds;
+    const char* Reason;
+};
+
+void PrintTo(const RefusedFileCase& refused, std::ostream* stream) {
+    *stream << refused.Name;
+}
+
+class PictureFileRefusalTest : public ::testing::TestWithParam<RefusedFileCase> {
+protected:
+    void SetUp() override {
+        const std::string name = GetParam().Name;
+        if (name == "Folder") {
+            std::filesystem::create_directory(path_);
+        } else if (name == "Pipe") {
+            ASSERT_EQ(mkfifo(path_.c_str(), 0600), 0);
+        } else if (name == "LargerThan64MiB") {
+            // A valid picture at the start; the rest is a hole, never written.
+            TestSupport::WriteWholeFile(path_, TestSupport::LyingJpeg(16));
+            std::filesystem::resize_file(path_, Graphics::MaximumPictureFileBytes + 1);
+        } else if (name == "IconClaimingScreenSize") {
+            TestSupport::WriteWholeFile(path_, TestSupport::LyingJpeg(1025));
+        } else {
+            TestSupport::WriteWholeFile(path_, TestSupport::LyingJpeg(65000));
+        }
+    }
+
+    TestSupport::TempFolder folder_;
+    std::string path_ = folder_.Folder() + "picture.jpg";
+};
+
+// Nothing is decoded, and nothing waits for a writer, before a file has passed.
+TEST_P(PictureFileRefusalTest, IsRefusedBeforeItsPixelsAreReadWithTheReason) {
+    Graphics::PictureFile file(path_, GetParam().Bounds);
+    EXPECT_FALSE(file.Size().isValid());
+    EXPECT_TRUE(file.Read().isNull());
+    EXPECT_EQ(file.Problem(), "\"" + path_ + "\" " + GetParam().Reason);
+    // The largest picture allowed fits Qt's own allocation limit as 32-bit pixels.
+    EXPECT_GE(static_cast<qint64>(QImageReader::allocationLimit()) * 1024 * 1024,
+              qint64{21600} * 10800 * 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, PictureFileRefusalTest,
+    ::testing::Values(RefusedFileCase{"Folder", Graphics::WorldPicture, "is not a regular file"},
+                      RefusedFileCase{"Pipe", Graphics::WorldPicture, "is not a regular file"},
+                      RefusedFileCase{"LargerThan64MiB", Graphics::WorldPicture,
+                                      "is larger than 64 MiB"},
+                      RefusedFileCase{"WorldClaimingMore", Graphics::WorldPicture,
+                                      "claims 65000 x 65000 pixels, more than 21600 x 10800"},
+                      RefusedFileCase{"IconClaimingScreenSize", Graphics::IconPicture,
+                                      "claims 1025 x 1025 pixels, more than 1024 x 1024"}));

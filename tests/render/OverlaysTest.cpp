@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "data/ChosenTimeZones.h"
 #include "data/Options.h"
 #include "render/Graphics.h"
 #include "render/Overlays.h"
@@ -603,6 +604,38 @@ TEST_F(TimeZonesOnMapTest, AnEmptyOrMissingListDrawsNothing) {
     EXPECT_EQ(Draw(now_), BlankPicture(800, 400));
     options_.TimeZones = nullptr;
     EXPECT_EQ(Draw(now_), BlankPicture(800, 400));
+}
+
+// The options make their clocks only when they are first drawn: the default
+// clocks, and those of "TimeZones.txt" as the file was when the options were
+// loaded, are drawn as if they had been made at once.
+TEST_F(TimeZonesOnMapTest, ClocksMadeOnFirstUseAreDrawnAsThoseMadeAtOnce) {
+    const std::string lines =
+        "Home;eastern standard time\r\nNowhere;Atlantis\r\nTokyo;Tokyo Standard Time\r\n";
+    const auto drawn = [&](COptions& options) {
+        options.TzShowDate = true;
+        QImage image = BlankPicture(800, 400);
+        QPainter painter(&image);
+        Graphics::PreparePainter(painter);
+        DrawTimeZonesOnMap(painter, options, workArea_, now_);
+        return image;
+    };
+    COptions defaults = OptionsIn(folder_);
+    COptions madeAtOnce = OptionsIn(folder_);
+    madeAtOnce.TimeZones = new std::vector<TimeZoneItem>(DefaultTimeZoneItems());
+    const QImage defaultClocks = drawn(madeAtOnce);
+    EXPECT_EQ(drawn(defaults), defaultClocks);
+
+    TestSupport::WriteWholeFile(folder_.Folder() + "TimeZones.txt", lines);
+    COptions loaded = OptionsIn(folder_);
+    loaded.Load();
+    COptions copy(loaded);
+    TestSupport::WriteWholeFile(folder_.Folder() + "TimeZones.txt", "Later;UTC\r\n");
+    madeAtOnce.TimeZones = new std::vector<TimeZoneItem>(ParseTimeZoneItems(lines));
+    const QImage fileClocks = drawn(madeAtOnce);
+    EXPECT_NE(fileClocks, defaultClocks);
+    EXPECT_EQ(drawn(loaded), fileClocks);
+    EXPECT_EQ(drawn(copy), fileClocks);
 }
 
 TEST_F(TimeZonesOnMapTest, TheMeasuredBlockSizesAreWrittenIntoTheZones) {

@@ -57,6 +57,10 @@ if(NOT out MATCHES "\"summary\": \"Rain & Wind\"")
     fail("the summary text is not printed as read: ${out}")
 endif()
 
+# JSON has no NaN or infinity: temperatures that are not finite are missing.
+expect_output(0 "{\"start\": \"2013-03-27T06:00:00\", \"end\": \"2013-03-27T18:00:00\", \"summary\": \"Sunny\", \"code\": \"Clear\", \"code_value\": 0, \"min\": null, \"max\": null}\n{\"start\": \"2013-03-28T06:00:00\", \"end\": \"2013-03-28T18:00:00\", \"summary\": \"Rain\", \"code\": \"Rain\", \"code_value\": 13, \"min\": null, \"max\": null}\n"
+    dwml ${DATA}/dwml-not-finite.xml)
+
 expect_output(1 "{\"error\": \"NoaaDwml::Parse12HourlyForecast (205)\"}\n"
     dwml ${DATA}/dwml-different-layouts.xml)
 expect_output(1 "{\"error\": \"Util::ParseDigits (536)\"}\n"

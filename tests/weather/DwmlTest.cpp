@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -122,6 +125,27 @@ TEST(DwmlTest, UnreadableTemperatureSkipsOnlyItsOwnEntry) {
     EXPECT_FALSE(forecast.Items[1].MinTemprature.HasValue());
 }
 
+// Whether the number reader itself refuses "nan" or not: a value that is no
+// finite temperature in a float counts as missing, and a later entry of the
+// same date counts instead, as for any unreadable value.
+TEST(DwmlTest, ATemperatureThatIsNotFiniteCountsAsMissing) {
+    CForecast forecast;
+    NoaaDwml::Parse12HourlyForecast(
+        Document("<temperature type=\"maximum\" time-layout=\"k1\"><value>nan</value>"
+                 "<value>inf</value></temperature>"
+                 "<temperature type=\"maximum\" time-layout=\"k1\"><value>50</value>"
+                 "<value>68</value></temperature>"
+                 "<temperature type=\"minimum\" time-layout=\"k1\"><value>-inf</value>"
+                 "<value>1e39</value></temperature>" +
+                 WeatherAndIcons),
+        forecast);
+    ASSERT_EQ(forecast.Items.size(), 2U);
+    EXPECT_FLOAT_EQ(forecast.Items[0].MaxTemprature.Value(), 10.0F);
+    EXPECT_FLOAT_EQ(forecast.Items[1].MaxTemprature.Value(), 20.0F);
+    EXPECT_FALSE(forecast.Items[0].MinTemprature.HasValue());
+    EXPECT_FALSE(forecast.Items[1].MinTemprature.HasValue());
+}
+
 TEST(DwmlTest, BadPeriodTimeRaisesAndLeavesTheForecastUnreceived) {
     CForecast forecast;
     EXPECT_EQ(LocationOf([&] {
@@ -192,6 +216,74 @@ TEST(DwmlTest, DeepNestingIsRefusedWithoutExhaustingTheStack) {
               "NoaaDwml::Parse12HourlyForecast (164)");
     EXPECT_EQ(ParseFailure(nested(NoaaDwml::MaxNestingDepth)),
               "NoaaDwml::Parse12HourlyForecast (162)");
+}
+
+// n of everything a parser might look up by scanning: n time layouts, n
+// temperature series naming the last of them, and a weather layout of n
+// periods, each on a date of its own with its maximum.
+std::string ManyPeriodsAndLayouts(int n) {
+    const auto xsd = [](const DateTime& moment) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:00:00-05:00", moment.Year(),
+                      moment.Month(), moment.Day(), moment.Hour());
+        return std::string(text);
+    };
+    std::string layouts;
+    std::string temperatures;
+    std::string periods;
+    std::string maxima;
+    std::string conditions;
+    std::string icons;
+    // Keys of one length, which a scan has to compare to their end.
+    const auto key = [](int index) {
+        char text[16];
+        std::snprintf(text, sizeof text, "k-%08d", index);
+        return std::string(text);
+    };
+    for (int index = 0; index < n; ++index) {
+        layouts += "<time-layout><layout-key>" + key(index) +
+                   "</layout-key><start-valid-time>2013-03-27T06:00:00</start-valid-time>"
+                   "</time-layout>";
+        temperatures += "<temperature type=\"minimum\" time-layout=\"" + key(n - 1) +
+                        "\"><value>50</value></temperature>";
+        const DateTime day = DateTime(1900, 1, 1, 6, 0, 0) + TimeSpan(index * 24, 0, 0);
+        periods += "<start-valid-time>" + xsd(day) + "</start-valid-time><end-valid-time>" +
+                   xsd(day + TimeSpan(12, 0, 0)) + "</end-valid-time>";
+        maxima += "<value>" + std::to_string(index % 100) + "</value>";
+        conditions += "<weather-conditions weather-summary=\"Sunny\"/>";
+        icons += "<icon-link>a/skc.png</icon-link>";
+    }
+    return "<dwml><data>" + layouts + "<time-layout><layout-key>w</layout-key>" + periods +
+           "</time-layout><parameters>" + temperatures +
+           "<temperature type=\"maximum\" time-layout=\"w\">" + maxima +
+           "</temperature><weather time-layout=\"w\">" + conditions +
+           "</weather><conditions-icon time-layout=\"w\">" + icons +
+           "</conditions-icon></parameters></data></dwml>";
+}
+
+// The best of a few runs, so that a busy machine disturbs the ratio less.
+double ParseSeconds(const std::string& document, std::size_t expectedPeriods) {
+    double best = 0.0;
+    for (int run = 0; run < 3; ++run) {
+        CForecast forecast;
+        const auto start = std::chrono::steady_clock::now();
+        NoaaDwml::Parse12HourlyForecast(document, forecast);
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(forecast.Items.size(), expectedPeriods);
+        best = run == 0 ? taken.count() : std::min(best, taken.count());
+    }
+    return best;
+}
+
+TEST(DwmlTest, ParsingTimeGrowsLinearlyWithTheDocument) {
+    // Documents of a megabyte and more: smaller ones fit the processor's caches,
+    // which alone would make the larger one look several times slower per element.
+    constexpr int Small = 3000;
+    constexpr int Factor = 8;
+    const double small = ParseSeconds(ManyPeriodsAndLayouts(Small), Small);
+    const double large = ParseSeconds(ManyPeriodsAndLayouts(Small * Factor), Small * Factor);
+    // A parser that scans for each look-up takes Factor * Factor times as long.
+    EXPECT_LT(large, 3.0 * Factor * small) << small << " s, then " << large << " s";
 }
 
 TEST(DwmlTest, NestingHiddenInCommentsAndAttributesDoesNotCount) {

@@ -118,6 +118,22 @@ TEST(MetarTest, GroupsAfterRemarksAreNeverRead) {
     EXPECT_FALSE(weather.Temprature.HasValue());
 }
 
+// A clear sky is a report without phenomena or clouds, not a missing report.
+TEST(MetarTest, NothingObservedAfterTheStationAndTimeGivesNoCode) {
+    for (const std::string& text : {Header, Header + "KLAX 271851Z", Header + "KLAX 271851Z\n",
+                                    Header + "KLAX 271851Z RMK AO2"}) {
+        const CCurrentWeather weather = Parse(text);
+        EXPECT_EQ(weather.ReportDateTime, DateTime(2013, 3, 27, 18, 51, 0)) << text;
+        EXPECT_FALSE(weather.WeatherCode.HasValue()) << text;
+        EXPECT_FALSE(weather.Temprature.HasValue()) << text;
+    }
+    for (const std::string groups : {"CAVOK", "25010KT", "18/09"}) {
+        EXPECT_EQ(Parse(Header + "KLAX 271851Z " + groups).WeatherCode.Value(),
+                  EnumWeatherCode::Clear)
+            << groups;
+    }
+}
+
 TEST(MetarTest, StationCodeIsSkippedEvenWhenItLooksLikeAGroup) {
     const CCurrentWeather weather = ParseMetar(Header + "BKNA 271851Z 10/05", "BKNA", MarchNow);
     EXPECT_EQ(weather.WeatherCode.Value(), EnumWeatherCode::Clear);

@@ -30,6 +30,7 @@ void PrintCrossings(double latitude, double longitude, const DateTime& date, dou
     Nullable<DateTime> sunrise;
     Nullable<DateTime> sunset;
     CSun::GetSunriseSunset(latitude, longitude, date, cosZenith, sunrise, sunset);
+    // The cosine was checked to be a finite number when it was read.
     std::printf("{\"cos_zenith\": %.17g, \"sunrise\": %s, \"sunset\": %s, \"polar_day\": %s}\n",
                 cosZenith, JsonTime(sunrise).c_str(), JsonTime(sunset).c_str(),
                 JsonPolarDay(date, latitude).c_str());

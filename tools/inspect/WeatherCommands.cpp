@@ -39,10 +39,15 @@ std::string JsonCode(const Nullable<EnumWeatherCode>& code) {
            "\", \"code_value\": " + std::to_string(value);
 }
 
+// JSON has no NaN or infinity: such a value is written as null, as an absent one is.
+bool IsJsonNumber(const Nullable<float>& degrees) {
+    return degrees.HasValue() && std::isfinite(degrees.Value());
+}
+
 // Whole degrees as integers (a station reports whole degrees), others as the
 // shortest text that reads back the same float.
 std::string JsonDegrees(const Nullable<float>& degrees) {
-    if (!degrees.HasValue()) {
+    if (!IsJsonNumber(degrees)) {
         return "null";
     }
     const float value = degrees.Value() == 0.0F ? 0.0F : degrees.Value();
@@ -54,7 +59,7 @@ std::string JsonDegrees(const Nullable<float>& degrees) {
 // Forecast temperatures are conversions from Fahrenheit: two decimals, and
 // always written as decimals (30.0, 20.56).
 std::string JsonForecastDegrees(const Nullable<float>& degrees) {
-    if (!degrees.HasValue()) {
+    if (!IsJsonNumber(degrees)) {
         return "null";
     }
     double value = std::round(static_cast<double>(degrees.Value()) * 100.0) / 100.0;
