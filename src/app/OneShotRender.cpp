@@ -134,9 +134,9 @@ QImage Compose(const Request& request, const DateTime& utcNow) {
     Application application;
     EarthRenderer& renderer = application.Renderer;
     renderer.SetSinglePicture(true);
-    // The night mask needs nothing of the options: it is made while they load.
+    // The night layer needs nothing of the options: it is made while they load.
     if (Program::Kind() != EnumAppKind::Weather) {
-        renderer.PrepareNightMask(utcNow);
+        renderer.PrepareNightLayer(utcNow);
     }
     COptions& options = application.Options;
     options.Load();

@@ -44,12 +44,11 @@ int ThresholdOfRow(int row, int height) {
     return PolarThreshold - static_cast<int>((std::cos(x) + 1.0f) * 15.0f);
 }
 
-std::uint32_t CloudPixel(int grey, int threshold) {
+std::uint8_t CloudDensity(int grey, int threshold) {
     const float density =
         static_cast<float>(std::max(0, grey - threshold)) / static_cast<float>(255 - threshold);
-    const int alpha =
-        std::clamp(static_cast<int>(std::clamp(density, 0.0f, 1.0f) * 255.0f), 0, 255);
-    return (static_cast<std::uint32_t>(alpha) << 24) | 0x00FFFFFFu;
+    return static_cast<std::uint8_t>(
+        std::clamp(static_cast<int>(std::clamp(density, 0.0f, 1.0f) * 255.0f), 0, 255));
 }
 
 // JPEG noise keeps the channels of a grey picture only this close together.
@@ -125,28 +124,28 @@ QImage DownloadCloudsWork::GenCloudsFromPicture(const QImage& picture) {
         }
     }
 
-    QImage result(width, height, QImage::Format_ARGB32);
+    QImage result(width, height, QImage::Format_Grayscale8);
     if (result.isNull()) {
         static constexpr const char* Location = "DownloadCloudsWork::GenClouds (150)";
         throw ApplicationException(Location);
     }
 
-    // The threshold changes only every few rows, so each source byte's result
-    // pixel is looked up instead of computed per pixel.
-    std::array<std::uint32_t, 256> pixelOfByte{};
+    // The threshold changes only every few rows, so each source byte's density
+    // is looked up instead of computed per pixel.
+    std::array<std::uint8_t, 256> densityOfByte{};
     int tableThreshold = -1;
     for (int row = 0; row < height; ++row) {
         const int threshold = ThresholdOfRow(row, height);
         if (threshold != tableThreshold) {
             for (int index = 0; index < 256; ++index) {
-                pixelOfByte[index] = CloudPixel(greyOfByte[index], threshold);
+                densityOfByte[index] = CloudDensity(greyOfByte[index], threshold);
             }
             tableThreshold = threshold;
         }
         const std::uint8_t* in = source.constScanLine(row);
-        auto* out = reinterpret_cast<std::uint32_t*>(result.scanLine(row));
+        std::uint8_t* out = result.scanLine(row);
         for (int x = 0; x < width; ++x) {
-            out[x] = pixelOfByte[in[x]];
+            out[x] = densityOfByte[in[x]];
         }
     }
     return result;

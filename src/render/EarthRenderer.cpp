@@ -64,16 +64,15 @@ EarthRenderer::EarthRenderer(RenderFolders folders, EnumAppMode mode,
     : folders_(std::move(folders)), mode_(mode), pictures_(pictures) {}
 
 void EarthRenderer::LoadStartupPictures() {
-    // A single picture reads the night image only when its turn comes.
+    // A single picture makes its night layer from the file on its own.
     if (!single_) {
         LoadNightImage();
     }
     logo_ = Graphics::LoadPicture(folders_.Installation + LogoFile, Graphics::ScreenPicture);
 }
 
-void EarthRenderer::LoadNightImage(QImage recycled) {
-    TakeNightImage(Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture,
-                                         std::move(recycled)));
+void EarthRenderer::LoadNightImage() {
+    TakeNightImage(Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture));
 }
 
 void EarthRenderer::TakeNightImage(Graphics::PictureResult night) {
@@ -150,18 +149,57 @@ const QImage* EarthRenderer::OptionalCloudLayer() {
     return nullptr;
 }
 
-void EarthRenderer::PrepareNightMask(const DateTime& utcNow) {
-    // The mask needs only the picture's size, which its header gives; the pixels
-    // are read when the layer is made, after the day image has been let go.
+namespace {
+
+// The night image with its mask for the instant: the mask, which needs only the
+// picture's size, is built while the pixels are read.
+QImage MakeNightLayerFromFile(const std::string& path, const DateTime& utcNow,
+                              std::string& problem) {
+    QSize size;
+    {
+        const Graphics::PictureFile header(path, Graphics::WorldPicture);
+        if (!header.Problem().empty()) {
+            problem = header.Problem();
+            return {};
+        }
+        size = header.Size();
+    }
+    std::future<std::vector<std::uint8_t>> mask;
     try {
-        preparedMask_ =
+        mask = std::async(std::launch::async, [size, utcNow] {
+            return ::BuildNightMask(size.width(), size.height(), utcNow);
+        });
+    } catch (const std::system_error&) {
+        // Built after the pixels instead.
+    }
+    Graphics::PictureResult night = Graphics::ReadPicture(path, Graphics::WorldPicture);
+    const std::vector<std::uint8_t> built =
+        mask.valid() ? mask.get() : ::BuildNightMask(size.width(), size.height(), utcNow);
+    if (night.Picture.isNull()) {
+        problem = night.Problem;
+        return {};
+    }
+    return MakeNightLayerInPlace(std::move(night.Picture), built, utcNow);
+}
+
+// The whole of a world layer over the whole of a picture of the same world.
+void LayOver(QImage& picture, const QImage& layer) {
+    QPainter painter(&picture);
+    Graphics::PreparePainter(painter);
+    if (layer.format() == QImage::Format_Grayscale8) {
+        painter.setCompositionMode(QPainter::CompositionMode_Screen);
+    }
+    painter.drawImage(QRectF(picture.rect()), layer, QRectF(layer.rect()));
+}
+
+}  // namespace
+
+void EarthRenderer::PrepareNightLayer(const DateTime& utcNow) {
+    try {
+        preparedNight_ =
             std::async(std::launch::async, [path = folders_.Installation + NightFile, utcNow] {
-                const Graphics::PictureFile night(path, Graphics::WorldPicture);
-                PreparedMask prepared{{}, night.Size(), night.Problem()};
-                if (prepared.Size.isValid()) {
-                    prepared.Mask =
-                        ::BuildNightMask(prepared.Size.width(), prepared.Size.height(), utcNow);
-                }
+                PreparedNight prepared;
+                prepared.Layer = MakeNightLayerFromFile(path, utcNow, prepared.Problem);
                 return prepared;
             });
     } catch (const std::system_error&) {
@@ -224,9 +262,17 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
     const QImage& day = DayImage(options);
     const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
     auto draw = [&](QPainter& onto, const QRect& rect) {
+        if (clouds != nullptr) {
+            // Laid into a copy at the day image's size, both are scaled at once.
+            QImage cloudy = day.copy();
+            if (LayCloudLayer(cloudy, *clouds)) {
+                DrawRegion(onto, cloudy, options.Region, rect);
+                return;
+            }
+        }
         DrawRegion(onto, day, options.Region, rect);
         if (clouds != nullptr) {
-            DrawRegion(onto, *clouds, options.Region, rect);
+            DrawCloudLayer(onto, *clouds, options.Region, rect);
         }
     };
 
@@ -257,57 +303,44 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
     painter.drawImage(target.topLeft(), base_);
 }
 
-void EarthRenderer::DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
-                                   const DateTime& utcNow) {
-    // Making the cloud layer holds its grey source and the layer at once: it is
-    // done before the picture's pixels are first touched, so that the two never
-    // add to the peak of the full-size pictures.
+QImage EarthRenderer::SingleNightLayer(const DateTime& utcNow) {
+    PreparedNight prepared;
+    if (preparedNight_.valid()) {
+        prepared = preparedNight_.get();
+    } else {
+        prepared.Layer =
+            MakeNightLayerFromFile(folders_.Installation + NightFile, utcNow, prepared.Problem);
+    }
+    if (!prepared.Problem.empty()) {
+        RecordProblem(WithoutNight + prepared.Problem);
+    }
+    return std::move(prepared.Layer);
+}
+
+QImage EarthRenderer::LayersAtSourceSize(const COptions& options, const DateTime& utcNow) {
+    // The day image is read while the helpers make the clouds and the night layer.
+    DayImage(options);
     const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
-    DrawRegion(painter, DayImage(options), options.Region, target);
-    QImage spare = std::move(day_);
+    QImage layers = std::move(day_);
     day_ = QImage();
     dayPath_.clear();
-    // The night image usually has the day image's size: it is read into its
-    // pixels, on a helper thread while the clouds are drawn.
-    std::future<Graphics::PictureResult> nightReading;
-    if (nightLayer_.isNull() && !nightLoaded_) {
-        try {
-            nightReading = std::async(std::launch::async, Graphics::ReadPicture,
-                                      folders_.Installation + NightFile, Graphics::WorldPicture,
-                                      std::move(spare));
-        } catch (const std::system_error&) {
-            // Read in turn instead.
-        }
+    if (layers.isNull()) {
+        return layers;
+    }
+    if (layers.format() != QImage::Format_RGB32 && layers.format() != QImage::Format_ARGB32) {
+        layers = layers.convertToFormat(QImage::Format_ARGB32);
     }
     if (clouds != nullptr) {
-        DrawRegion(painter, *clouds, options.Region, target);
+        if (!LayCloudLayer(layers, *clouds)) {
+            LayOver(layers, *clouds);
+        }
         cloudLayer_ = QImage();
     }
-    if (preparedMask_.valid()) {
-        PreparedMask prepared = preparedMask_.get();
-        mask_ = std::move(prepared.Mask);
-        maskDate_ = utcNow.Date();
-        maskSize_ = prepared.Size;
-        if (!prepared.Problem.empty()) {
-            night_ = QImage();
-            nightLoaded_ = true;
-            RecordProblem(WithoutNight + prepared.Problem);
-        }
+    const QImage night = SingleNightLayer(utcNow);
+    if (!night.isNull()) {
+        LayOver(layers, night);
     }
-    if (nightReading.valid()) {
-        TakeNightImage(nightReading.get());
-    }
-    if (nightLayer_.isNull()) {
-        if (!nightLoaded_) {
-            LoadNightImage(std::move(spare));
-        }
-        spare = QImage();
-        EnsureNightMask(utcNow);
-        nightLayer_ = MakeNightLayerInPlace(std::move(night_), mask_, utcNow);
-        ReleaseNightImage();
-    }
-    DrawRegion(painter, nightLayer_, options.Region, target);
-    nightLayer_ = QImage();
+    return layers;
 }
 
 bool EarthRenderer::ShowsTimeZones(const COptions& options) const {
@@ -327,7 +360,11 @@ void EarthRenderer::DrawEarth(QPainter& painter, COptions& options, const QRect&
                               const QRect& overlay, const DateTime& utcNow) {
     Graphics::PreparePainter(painter);
     if (single_) {
-        DrawLayersOnce(painter, options, target, utcNow);
+        if (singleLayers_.isNull()) {
+            singleLayers_ = LayersAtSourceSize(options, utcNow);
+        }
+        DrawRegion(painter, singleLayers_, options.Region, target);
+        singleLayers_ = QImage();
     } else {
         DrawDayAndClouds(painter, options, target);
         if (nightLayer_.isNull()) {
@@ -335,6 +372,11 @@ void EarthRenderer::DrawEarth(QPainter& painter, COptions& options, const QRect&
         }
         DrawRegion(painter, nightLayer_, options.Region, target);
     }
+    DrawOverlays(painter, options, target, overlay, utcNow);
+}
+
+void EarthRenderer::DrawOverlays(QPainter& painter, COptions& options, const QRect& target,
+                                 const QRect& overlay, const DateTime& utcNow) {
     if (options.ShowWeather) {
         DrawCities(painter, options, pictures_, target, utcNow);
     }
@@ -349,13 +391,19 @@ void EarthRenderer::DrawEarth(QPainter& painter, COptions& options, const QRect&
 
 QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
                                    const DateTime& utcNow) {
+    // A single picture's layers are laid before the picture is made, so that
+    // the two are never held at once with the layers' sources.
+    if (single_) {
+        singleLayers_ = LayersAtSourceSize(options, utcNow);
+    }
     QImage picture(screen.Bounds.Width(), screen.Bounds.Height(), QImage::Format_RGB32);
     if (picture.isNull()) {
+        singleLayers_ = QImage();
         return picture;
     }
-    // An opaque day image covers the whole picture, so a single picture skips
-    // clearing memory that is painted over at once.
-    if (!single_ || DayImage(options).isNull() || DayImage(options).hasAlphaChannel()) {
+    // Opaque layers cover the whole picture, so a single picture skips clearing
+    // memory that is painted over at once.
+    if (!single_ || singleLayers_.isNull() || singleLayers_.hasAlphaChannel()) {
         picture.fill(Qt::black);
     }
     const QRect target(0, 0, picture.width(), picture.height());

@@ -33,18 +33,19 @@ public:
 
     // "EarthNight/Night.jpg" and "UI/CustomLogo.png".
     void LoadStartupPictures();
-    // A single picture needs the night image only until its layer is made; the
-    // next layer or mask loads it again.
+    // Lets the night image go; the next layer or mask loads it again.
     void ReleaseNightImage();
-    // For a renderer that draws one picture and ends: each layer is let go as
-    // soon as it is drawn and the night layer is made in the night image's own
-    // pixels, so that besides the result at most one full-size picture is held.
+    // For a renderer that draws one picture and ends: the clouds and the night
+    // layer are laid into the day image's own pixels, at its size, before the
+    // picture is made, and the result is scaled onto it once; each layer is let
+    // go as soon as it is laid.
     void SetSinglePicture(bool single) { single_ = single; }
-    // For a single picture: the night mask for the instant's date, and with clouds
-    // the cloud layer, are made on helper threads from here on, while the caller
-    // reads its options and the day image is drawn. Without threads to spare they
-    // are made when their turn comes.
-    void PrepareNightMask(const DateTime& utcNow);
+    // For a single picture: the night layer for the instant (the night image,
+    // its mask and the one made of both), and with clouds the cloud layer, are
+    // made on helper threads from here on, while the caller reads its options
+    // and the day image is read. Without threads to spare they are made when
+    // their turn comes.
+    void PrepareNightLayer(const DateTime& utcNow);
     void PrepareCloudLayer();
 
     // For the UTC date of the instant; a failure leaves a mask of daylight everywhere.
@@ -93,7 +94,7 @@ private:
 
     const QImage& DayImage(const COptions& options);
     void TakeDayImage(Graphics::PictureResult day, const std::string& path);
-    void LoadNightImage(QImage recycled = QImage());
+    void LoadNightImage();
     void TakeNightImage(Graphics::PictureResult night);
     void EnsureNightImage();
     // The cloud layer, or null when it cannot be made.
@@ -102,8 +103,12 @@ private:
     void EnsureNightMask(const DateTime& utcNow);
     bool ShowsTimeZones(const COptions& options) const;
     void DrawDayAndClouds(QPainter& painter, const COptions& options, const QRect& target);
-    void DrawLayersOnce(QPainter& painter, const COptions& options, const QRect& target,
-                        const DateTime& utcNow);
+    // A single picture's layers in the day image's pixels; null without a day image.
+    QImage LayersAtSourceSize(const COptions& options, const DateTime& utcNow);
+    // The night layer of a single picture: prepared, or made now.
+    QImage SingleNightLayer(const DateTime& utcNow);
+    void DrawOverlays(QPainter& painter, COptions& options, const QRect& target,
+                      const QRect& overlay, const DateTime& utcNow);
 
     RenderFolders folders_;
     EnumAppMode mode_;
@@ -127,12 +132,13 @@ private:
     BaseKey baseKey_;
     QImage base_;
     bool single_ = false;
-    struct PreparedMask {
-        std::vector<std::uint8_t> Mask;
-        QSize Size;
-        // Why the night picture's header was refused; then its pixels are not read.
+    struct PreparedNight {
+        QImage Layer;
+        // Why the night picture could not be used.
         std::string Problem;
     };
-    std::future<PreparedMask> preparedMask_;
+    std::future<PreparedNight> preparedNight_;
     std::future<QImage> preparedClouds_;
+    // A single picture's layers, made before the picture itself.
+    QImage singleLayers_;
 };

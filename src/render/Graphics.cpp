@@ -112,23 +112,24 @@ void PictureFile::Refuse(const std::string& reason) {
     problem_ = "\"" + path_ + "\" " + reason;
 }
 
-QImage PictureFile::Read(QImage recycled) {
+QImage PictureFile::Read() {
     if (!size_.isValid()) {
         return QImage();
     }
-    if (!reader_->read(&recycled)) {
+    QImage picture;
+    if (!reader_->read(&picture)) {
         const std::string reason = "does not decode: " + reader_->errorString().toStdString();
         size_ = QSize();
         Refuse(reason);
         return QImage();
     }
-    return recycled;
+    return picture;
 }
 
-PictureResult ReadPicture(const std::string& path, PictureBounds bounds, QImage recycled) {
+PictureResult ReadPicture(const std::string& path, PictureBounds bounds) {
     PictureFile file(path, bounds);
     PictureResult result;
-    result.Picture = file.Read(std::move(recycled));
+    result.Picture = file.Read();
     result.Problem = file.Problem();
     return result;
 }

@@ -55,9 +55,8 @@ public:
 
     // The header's size; invalid when the file was refused.
     QSize Size() const { return size_; }
-    // The pixels, decoded into `recycled`'s memory when it has the picture's size
-    // and format. Null when the file was refused or does not decode.
-    QImage Read(QImage recycled = QImage());
+    // The pixels; null when the file was refused or does not decode.
+    QImage Read();
     // Why there is no picture, naming the file; empty while nothing went wrong.
     const std::string& Problem() const { return problem_; }
     // Whether the file could not be opened because it is not there.
@@ -80,8 +79,7 @@ struct PictureResult {
     std::string Problem;
 };
 
-PictureResult ReadPicture(const std::string& path, PictureBounds bounds,
-                          QImage recycled = QImage());
+PictureResult ReadPicture(const std::string& path, PictureBounds bounds);
 
 // A picture that cannot be read is a null image, which draws nothing; the reason
 // goes to the render log.

@@ -226,11 +226,14 @@ const std::array<ShadeLevel, ShadeLevelCount>& ShadeLevels() {
 }
 
 std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate) {
+    // Every row and level asks for the sun on one date: the table answers those
+    // questions for a fraction of the model's cost.
+    const SunTable sun(utcDate);
     return BuildNightMask(width, height, utcDate,
-                          [](double latitude, const DateTime& date, double cosZenith,
-                             Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
-                              CSun::GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise,
-                                                     sunset);
+                          [&sun](double latitude, const DateTime& date, double cosZenith,
+                                 Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
+                              sun.GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise,
+                                                   sunset);
                           });
 }
 
@@ -360,6 +363,49 @@ void DrawRegion(QPainter& painter, const QImage& image, const RegionRecord& regi
         return;
     }
     painter.drawImage(QRectF(dest), image, QRectF(source));
+}
+
+void DrawCloudLayer(QPainter& painter, const QImage& layer, const RegionRecord& region,
+                    const QRect& dest) {
+    if (layer.format() != QImage::Format_Grayscale8) {
+        DrawRegion(painter, layer, region, dest);
+        return;
+    }
+    const QPainter::CompositionMode previous = painter.compositionMode();
+    painter.setCompositionMode(QPainter::CompositionMode_Screen);
+    DrawRegion(painter, layer, region, dest);
+    painter.setCompositionMode(previous);
+}
+
+bool LayCloudLayer(QImage& picture, const QImage& layer) {
+    const bool opaque = picture.format() == QImage::Format_RGB32 ||
+                        (picture.format() == QImage::Format_ARGB32 && !picture.hasAlphaChannel());
+    if (!opaque || layer.format() != QImage::Format_Grayscale8 || picture.isNull() ||
+        layer.isNull()) {
+        return false;
+    }
+    const QImage densities =
+        layer.size() == picture.size()
+            ? layer
+            : layer.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // White of opacity g over d: g + d - g * d / 255 in the painter's own rounding.
+    const auto lay = [](std::uint32_t d, std::uint32_t g) {
+        const std::uint32_t product = d * g;
+        return g + d - ((product + (product >> 8) + 0x80) >> 8);
+    };
+    const int width = picture.width();
+    const int height = picture.height();
+    for (int row = 0; row < height; ++row) {
+        auto* pixels = reinterpret_cast<std::uint32_t*>(picture.scanLine(row));
+        const std::uint8_t* density = densities.constScanLine(row);
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t g = density[x];
+            const std::uint32_t pixel = pixels[x];
+            pixels[x] = (pixel & 0xFF000000u) | (lay((pixel >> 16) & 0xFF, g) << 16) |
+                        (lay((pixel >> 8) & 0xFF, g) << 8) | lay(pixel & 0xFF, g);
+        }
+    }
+    return true;
 }
 
 QImage MakeNightLayerInPlace(QImage night, std::span<const std::uint8_t> mask,

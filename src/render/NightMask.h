@@ -72,3 +72,18 @@ QRect RegionSourceRect(const RegionRecord& region, const QSize& imageSize);
 // A null picture draws nothing.
 void DrawRegion(QPainter& painter, const QImage& image, const RegionRecord& region,
                 const QRect& dest);
+
+// The region of a cloud layer over dest as white clouds: a grey layer of
+// densities (as GenClouds makes them) is laid with the Screen composition, which
+// for a grey g gives exactly white of opacity g over what is there, at a quarter
+// of the memory of a white picture with alpha; such a picture (a "Clouds.png"
+// of an earlier version) is drawn over as it is.
+void DrawCloudLayer(QPainter& painter, const QImage& layer, const RegionRecord& region,
+                    const QRect& dest);
+
+// Lays a grey cloud layer into an opaque picture of the same world (RGB32 or
+// ARGB32 without transparency), as DrawCloudLayer would lay it over the
+// picture drawn at its own size; a layer of another size is first scaled to
+// the picture's. Drawing the result then draws both at once. False, with the
+// picture untouched, when either is not of that kind.
+bool LayCloudLayer(QImage& picture, const QImage& layer);

@@ -1,8 +1,11 @@
 #include "render/Sun.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -114,49 +117,54 @@ double HourAngle(const AngleTerms& latitude, const AngleTerms& declination, doub
     return std::acos(cosZenith / (latitude.Cos * declination.Cos) - latitude.Tan * declination.Tan);
 }
 
-// Minutes after 0 h UTC of the day of julianDay.
-double SolarNoon(double julianDay, double longitudeWest) {
-    // A picture's night mask asks for the same date and longitude for every row
-    // and level; the functions are pure, so the last answer serves unchanged.
-    thread_local double lastDay = std::nan("");
-    thread_local double lastLongitude = std::nan("");
-    thread_local double lastNoon = 0.0;
-    if (julianDay == lastDay && longitudeWest == lastLongitude) {
-        return lastNoon;
-    }
-    const double tnoon = JulianCenturies(julianDay + longitudeWest / 360.0);
-    const double noon1 = 720.0 + 4.0 * longitudeWest - SunPosition(tnoon).EquationOfTime;
-    const double t2 = JulianCenturies(julianDay - 0.5 + noon1 / MinutesPerDay);
-    lastNoon = 720.0 + 4.0 * longitudeWest - SunPosition(t2).EquationOfTime;
-    lastDay = julianDay;
-    lastLongitude = longitudeWest;
-    return lastNoon;
-}
-
 struct SunAtNoonTerms {
     SunAt Sun;
     AngleTerms Declination;
 };
 
-// The sun at solar noon is the same for every latitude and zenith of a date, so
-// the last one is kept as SolarNoon keeps its answer.
-const SunAtNoonTerms& SunAtNoon(double t) {
-    thread_local double lastT = std::nan("");
-    thread_local SunAtNoonTerms last{};
-    if (t != lastT) {
-        const SunAt sun = SunPosition(t);
-        last = {sun, TermsOf(sun.Declination)};
-        lastT = t;
-    }
-    return last;
+// The solar noon of one day, in minutes after 0 h UTC, and the sun then.
+struct Noon {
+    double Minutes;
+    SunAtNoonTerms Sun;
+};
+
+template <class Position>
+Noon NoonOf(const Position& position, double julianDay, double longitudeWest) {
+    const double tnoon = JulianCenturies(julianDay + longitudeWest / 360.0);
+    const double noon1 = 720.0 + 4.0 * longitudeWest - position(tnoon).EquationOfTime;
+    const double t2 = JulianCenturies(julianDay - 0.5 + noon1 / MinutesPerDay);
+    const double minutes = 720.0 + 4.0 * longitudeWest - position(t2).EquationOfTime;
+    const SunAt sun = position(JulianCenturies(julianDay + minutes / MinutesPerDay));
+    return {minutes, {sun, TermsOf(sun.Declination)}};
 }
+
+// The sun's position as the model gives it. A picture's night mask asks for the
+// noon of one date and longitude for every row and level; the functions are
+// pure, so the last noon serves unchanged.
+struct ModelPosition {
+    SunAt operator()(double t) const { return SunPosition(t); }
+
+    const Noon& NoonOfDay(double julianDay, double longitudeWest) const {
+        thread_local double lastDay = std::nan("");
+        thread_local double lastLongitude = std::nan("");
+        thread_local Noon last{};
+        if (julianDay != lastDay || longitudeWest != lastLongitude) {
+            last = NoonOf(*this, julianDay, longitudeWest);
+            lastDay = julianDay;
+            lastLongitude = longitudeWest;
+        }
+        return last;
+    }
+};
 
 // Minutes after 0 h UTC of the day; may lie outside that day. The second pass
 // takes the sun's position at the first estimate.
-double CrossingTime(double sign, double julianDay, const AngleTerms& latitude, double longitudeWest,
-                    double cosZenith, double noonHourAngle, double noonEquationOfTime) {
+template <class Position>
+double CrossingTime(const Position& position, double sign, double julianDay,
+                    const AngleTerms& latitude, double longitudeWest, double cosZenith,
+                    double noonHourAngle, double noonEquationOfTime) {
     const double first = 720.0 + 4.0 * (longitudeWest + sign * noonHourAngle) - noonEquationOfTime;
-    const SunAt atFirst = SunPosition(JulianCenturies(julianDay + first / MinutesPerDay));
+    const SunAt atFirst = position(JulianCenturies(julianDay + first / MinutesPerDay));
     const double hourAngle = Degrees(HourAngle(latitude, TermsOf(atFirst.Declination), cosZenith));
     return 720.0 + 4.0 * (longitudeWest + sign * hourAngle) - atFirst.EquationOfTime;
 }
@@ -170,16 +178,17 @@ struct SolarDay {
     bool HasCrossings() const { return !std::isnan(Rise) && !std::isnan(Set); }
 };
 
-SolarDay CrossingsOfDay(double julianDay, double latitude, double longitudeWest, double cosZenith) {
-    const double noon = SolarNoon(julianDay, longitudeWest);
-    const SunAtNoonTerms& atNoon = SunAtNoon(JulianCenturies(julianDay + noon / MinutesPerDay));
+template <class Position>
+SolarDay CrossingsOfDay(const Position& position, double julianDay, double latitude,
+                        double longitudeWest, double cosZenith) {
+    const SunAtNoonTerms atNoon = position.NoonOfDay(julianDay, longitudeWest).Sun;
     const AngleTerms latitudeTerms = TermsOf(latitude);
     const double noonHourAngle = Degrees(HourAngle(latitudeTerms, atNoon.Declination, cosZenith));
     const double equationOfTime = atNoon.Sun.EquationOfTime;
-    return {CrossingTime(-1.0, julianDay, latitudeTerms, longitudeWest, cosZenith, noonHourAngle,
-                         equationOfTime),
-            CrossingTime(1.0, julianDay, latitudeTerms, longitudeWest, cosZenith, noonHourAngle,
-                         equationOfTime)};
+    return {CrossingTime(position, -1.0, julianDay, latitudeTerms, longitudeWest, cosZenith,
+                         noonHourAngle, equationOfTime),
+            CrossingTime(position, 1.0, julianDay, latitudeTerms, longitudeWest, cosZenith,
+                         noonHourAngle, equationOfTime)};
 }
 
 double NormaliseMinutes(double minutes) {
@@ -195,9 +204,12 @@ double NormaliseMinutes(double minutes) {
 
 }  // namespace
 
-void CSun::GetSunriseSunset(double latitude, double longitude, const DateTime& date,
-                            double cosZenith, Nullable<DateTime>& sunrise,
-                            Nullable<DateTime>& sunset) {
+namespace {
+
+template <class Position>
+void SunriseSunset(const Position& position, double latitude, double longitude,
+                   const DateTime& date, double cosZenith, Nullable<DateTime>& sunrise,
+                   Nullable<DateTime>& sunset) {
     sunrise.Reset();
     sunset.Reset();
     if (!(latitude >= -90.0 && latitude <= 90.0 && longitude >= -180.0 && longitude <= 180.0)) {
@@ -209,7 +221,7 @@ void CSun::GetSunriseSunset(double latitude, double longitude, const DateTime& d
 
     const double longitudeWest = -longitude;
     const double julianDay = JulianDayOfDate(date);
-    SolarDay day = CrossingsOfDay(julianDay, latitude, longitudeWest, cosZenith);
+    SolarDay day = CrossingsOfDay(position, julianDay, latitude, longitudeWest, cosZenith);
     if (!day.HasCrossings()) {
         return;
     }
@@ -221,7 +233,7 @@ void CSun::GetSunriseSunset(double latitude, double longitude, const DateTime& d
     const double daysAway = std::floor(day.Rise / MinutesPerDay);
     if (daysAway != 0.0) {
         const SolarDay neighbour =
-            CrossingsOfDay(julianDay - daysAway, latitude, longitudeWest, cosZenith);
+            CrossingsOfDay(position, julianDay - daysAway, latitude, longitudeWest, cosZenith);
         if (neighbour.HasCrossings()) {
             day = neighbour;
         }
@@ -241,6 +253,79 @@ void CSun::GetSunriseSunset(double latitude, double longitude, const DateTime& d
     const DateTime midnight = DateTime::FromTicks(date.Date().Ticks(), DateTime::Kind::Utc);
     sunrise = midnight + TimeSpan::Interval(riseMinutes);
     sunset = midnight + TimeSpan::Interval(riseMinutes + dayLength);
+}
+
+}  // namespace
+
+void CSun::GetSunriseSunset(double latitude, double longitude, const DateTime& date,
+                            double cosZenith, Nullable<DateTime>& sunrise,
+                            Nullable<DateTime>& sunset) {
+    SunriseSunset(ModelPosition{}, latitude, longitude, date, cosZenith, sunrise, sunset);
+}
+
+// The sun's position over the days around one date, sampled every few minutes:
+// declination and equation of time change so smoothly that between samples a
+// straight line is off by far less than a second of any crossing.
+class SunTable::Samples {
+public:
+    static constexpr double StepDays = 5.0 / MinutesPerDay;
+
+    explicit Samples(const DateTime& date) : date_(date.Date()) {
+        const double julianDay = JulianDayOfDate(date_);
+        first_ = julianDay - 2.0;
+        const auto count = static_cast<std::size_t>(5.0 / StepDays) + 2;
+        samples_.reserve(count);
+        for (std::size_t index = 0; index < count; ++index) {
+            samples_.push_back(SunPosition(JulianCenturies(first_ + index * StepDays)));
+        }
+        for (int offset = -1; offset <= 1; ++offset) {
+            noons_[offset + 1] = NoonOf(*this, julianDay + offset, 0.0);
+        }
+        noonDay_ = julianDay;
+    }
+
+    SunAt operator()(double t) const {
+        const double position = (t * 36525.0 + 2451545.0 - first_) / StepDays;
+        const double whole = std::floor(position);
+        if (!(whole >= 0.0 && whole + 1.0 < static_cast<double>(samples_.size()))) {
+            return SunPosition(t);
+        }
+        const auto index = static_cast<std::size_t>(whole);
+        const double fraction = position - whole;
+        const SunAt& a = samples_[index];
+        const SunAt& b = samples_[index + 1];
+        return {a.Declination + (b.Declination - a.Declination) * fraction,
+                a.EquationOfTime + (b.EquationOfTime - a.EquationOfTime) * fraction};
+    }
+
+    Noon NoonOfDay(double julianDay, double longitudeWest) const {
+        const double offset = julianDay - noonDay_;
+        if (longitudeWest == 0.0 && (offset == -1.0 || offset == 0.0 || offset == 1.0)) {
+            return noons_[static_cast<std::size_t>(offset + 1.0)];
+        }
+        return NoonOf(*this, julianDay, longitudeWest);
+    }
+
+    const DateTime& Date() const { return date_; }
+
+private:
+    DateTime date_;
+    double first_ = 0.0;
+    std::vector<SunAt> samples_;
+    double noonDay_ = 0.0;
+    std::array<Noon, 3> noons_{};
+};
+
+SunTable::SunTable(const DateTime& date) : samples_(std::make_shared<Samples>(date)) {}
+
+void SunTable::GetSunriseSunset(double latitude, double longitude, const DateTime& date,
+                                double cosZenith, Nullable<DateTime>& sunrise,
+                                Nullable<DateTime>& sunset) const {
+    if (date.Date() != samples_->Date()) {
+        CSun::GetSunriseSunset(latitude, longitude, date, cosZenith, sunrise, sunset);
+        return;
+    }
+    SunriseSunset(*samples_, latitude, longitude, date, cosZenith, sunrise, sunset);
 }
 
 bool CSun::IsPolarDay(const DateTime& date, double latitude) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "core/DateTime.h"
 #include "core/Nullable.h"
 
@@ -25,4 +27,23 @@ public:
     // True when the UTC moment lies between civil dawn and dusk at the place (a day that
     // straddles UTC midnight counts on both dates), or in polar day where there are none.
     static bool IsDaylight(double latitude, double longitude, const DateTime& moment);
+};
+
+// CSun::GetSunriseSunset for many places and zeniths of one UTC date, as the
+// night mask asks for them: the sun's position comes from samples taken every
+// few minutes over the days around the date instead of the model itself, which
+// moves no crossing by more than a fraction of a second. Another date is
+// answered by CSun. Copies share the samples; safe to use from several threads.
+class SunTable {
+public:
+    explicit SunTable(const DateTime& date);
+
+    void GetSunriseSunset(double latitude, double longitude, const DateTime& date,
+                          double cosZenith, Nullable<DateTime>& sunrise,
+                          Nullable<DateTime>& sunset) const;
+
+    class Samples;
+
+private:
+    std::shared_ptr<const Samples> samples_;
 };

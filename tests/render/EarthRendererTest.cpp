@@ -99,6 +99,45 @@ protected:
     WeatherPictures pictures_;
 };
 
+// A single picture lays clouds and night into the day image at its own size and
+// scales once; the running program scales each layer onto the picture. The two
+// must look alike on the shipped maps.
+TEST(EarthRendererSinglePictureTest, LayersLaidAtTheirOwnSizeLookLikeLayersDrawnOneByOne) {
+    const TempFolder local;
+    const std::string installation = SKYVANE_ASSETS_DIR;
+    COptions options(EnumAppKind::Earth, OptionsFiles{local.Folder() + "Options.txt",
+                                                      local.Folder() + "TimeZones.txt",
+                                                      local.Folder() + "Cities.txt",
+                                                      installation + "Earth/"});
+    options.ShowWeather = false;
+    options.ShowTimeZonesOnWallpaper = false;
+    WeatherPictures pictures(installation);
+    std::vector<QImage> composed;
+    for (const bool single : {true, false}) {
+        EarthRenderer renderer(RenderFolders{installation, local.Folder()}, EnumAppMode::Desktop,
+                               pictures);
+        renderer.SetSinglePicture(single);
+        if (single) {
+            renderer.PrepareNightLayer(Noon);
+            renderer.PrepareCloudLayer();
+        }
+        renderer.LoadStartupPictures();
+        composed.push_back(renderer.ComposeEarth(options, Screen::OfSize(640, 360), Noon));
+    }
+    ASSERT_EQ(composed[0].size(), composed[1].size());
+    long long difference = 0;
+    for (int y = 0; y < 360; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            const QRgb a = composed[0].pixel(x, y);
+            const QRgb b = composed[1].pixel(x, y);
+            difference += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                          std::abs(qBlue(a) - qBlue(b));
+        }
+    }
+    // Under one step of a channel on average: rounding, not a different picture.
+    EXPECT_LT(static_cast<double>(difference) / (640.0 * 360.0 * 3.0), 1.0);
+}
+
 TEST_F(EarthRendererTest, CloudsAreDrawnOnlyWithShowCloudsAndUnderTheNight) {
     SaveClouds(128);
     EarthRenderer renderer = MakeRenderer();
@@ -166,7 +205,7 @@ TEST_P(EarthRendererNightFileTest, AnUnusableNightPictureLeavesTheNightSideOutWi
                                pictures_);
         renderer.SetSinglePicture(single);
         if (single) {
-            renderer.PrepareNightMask(Noon);
+            renderer.PrepareNightLayer(Noon);
         }
         renderer.LoadStartupPictures();
         const QImage picture = renderer.ComposeEarth(options_, Screen::OfSize(200, 100), Noon);
@@ -365,31 +404,6 @@ INSTANTIATE_TEST_SUITE_P(
                       OverlayCase{EnumAppMode::Configure, false, true, true, false}));
 
 }  // namespace
-
-TEST(LoadPicture, APictureOfTheSameSizeAndFormatIsReadIntoTheRecycledPixels) {
-    const TestSupport::TempFolder folder;
-    const std::string path = folder.Path().string() + "/night.png";
-    QImage written(64, 32, QImage::Format_RGB32);
-    written.fill(qRgb(10, 20, 30));
-    ASSERT_TRUE(written.save(QString::fromStdString(path)));
-
-    QImage spare(64, 32, QImage::Format_RGB32);
-    spare.fill(Qt::white);
-    const uchar* pixels = spare.constBits();
-    const QImage loaded =
-        Graphics::ReadPicture(path, Graphics::WorldPicture, std::move(spare)).Picture;
-    EXPECT_EQ(loaded.constBits(), pixels);
-    EXPECT_EQ(loaded.pixel(5, 5), qRgb(10, 20, 30));
-
-    const QImage other =
-        Graphics::ReadPicture(path, Graphics::WorldPicture, QImage(8, 8, QImage::Format_RGB32))
-            .Picture;
-    EXPECT_EQ(other.size(), QSize(64, 32));
-    EXPECT_EQ(other.pixel(63, 31), qRgb(10, 20, 30));
-    EXPECT_TRUE(Graphics::ReadPicture(path + ".missing", Graphics::WorldPicture,
-                                      QImage(64, 32, QImage::Format_RGB32))
-                    .Picture.isNull());
-}
 
 struct RefusedFileCase {
     const char* Name;

@@ -15,6 +15,7 @@
 #include "core/Nullable.h"
 #include "data/Regions.h"
 #include "render/NightMask.h"
+#include "render/Sun.h"
 
 namespace {
 
@@ -225,6 +226,26 @@ TEST(NightMaskTest, LevelsFillOnlyTheRingOutsideBrighterSpansAndPolarDayFromTheS
     EXPECT_EQ(row(3), expected);
     EXPECT_EQ(row(4), std::vector<int>(24, 255)) << "polar night: no crossing, not widening";
     EXPECT_EQ(row(5), std::vector<int>(24, 255));
+}
+
+// The mask asks the sampled sun instead of the model: the same crossings to a
+// fraction of a second, so at most a pixel at a ring's edge may differ.
+TEST(NightMaskTest, TheSampledSunGivesTheModelsMaskButForStrayEdgePixels) {
+    const SunCrossings model = [](double latitude, const DateTime& date, double cosZenith,
+                                  Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
+        CSun::GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise, sunset);
+    };
+    for (const DateTime& date : {DateTime(2026, 3, 20), DateTime(2026, 6, 21),
+                                 DateTime(2026, 12, 21), DateTime(2027, 1, 1)}) {
+        const std::vector<std::uint8_t> sampled = BuildNightMask(1024, 512, date);
+        const std::vector<std::uint8_t> exact = BuildNightMask(1024, 512, date, model);
+        ASSERT_EQ(sampled.size(), exact.size());
+        int differing = 0;
+        for (std::size_t index = 0; index < exact.size(); ++index) {
+            differing += sampled[index] != exact[index] ? 1 : 0;
+        }
+        EXPECT_LE(differing, 512) << date.Year() << "-" << date.Month() << "-" << date.Day();
+    }
 }
 
 TEST(NightMaskTest, FailureInEitherHalfGivesDaylightEverywhere) {
@@ -470,6 +491,34 @@ TEST(DrawRegionTest, RegionIsStretchedOverTheDestinationWithoutKeepingItsAspect)
     EXPECT_EQ(canvas.pixel(dest.left() - 1, dest.top()), qRgb(0, 0, 255));
     EXPECT_EQ(canvas.pixel(dest.right() + 1, dest.bottom()), qRgb(0, 0, 255));
     EXPECT_EQ(canvas.pixel(dest.left(), dest.bottom() + 1), qRgb(0, 0, 255));
+}
+
+// A grey layer of densities laid with Screen looks exactly like white clouds of
+// that opacity drawn over, which is what a layer with alpha gives.
+TEST(DrawCloudLayerTest, AGreyLayerLaysWhiteOfItsDensityAsAnAlphaLayerDoes) {
+    const RegionRecord whole = *Regions::Find("Earth (Complete)");
+    for (const QRgb below : {qRgb(0, 0, 0), qRgb(20, 90, 200), qRgb(250, 128, 3)}) {
+        for (const int density : {0, 1, 77, 128, 254, 255}) {
+            QImage grey(8, 4, QImage::Format_Grayscale8);
+            grey.fill(QColor(density, density, density));
+            QImage white(8, 4, QImage::Format_ARGB32);
+            white.fill(qRgba(255, 255, 255, density));
+            QImage fromGrey(8, 4, QImage::Format_RGB32);
+            fromGrey.fill(below);
+            QImage fromWhite = fromGrey.copy();
+            {
+                QPainter painter(&fromGrey);
+                DrawCloudLayer(painter, grey, whole, fromGrey.rect());
+                QPainter other(&fromWhite);
+                DrawCloudLayer(other, white, whole, fromWhite.rect());
+            }
+            const QRgb a = fromGrey.pixel(3, 2);
+            const QRgb b = fromWhite.pixel(3, 2);
+            EXPECT_NEAR(qRed(a), qRed(b), 1) << "density " << density;
+            EXPECT_NEAR(qGreen(a), qGreen(b), 1) << "density " << density;
+            EXPECT_NEAR(qBlue(a), qBlue(b), 1) << "density " << density;
+        }
+    }
 }
 
 }  // namespace
