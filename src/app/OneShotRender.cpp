@@ -1,9 +1,7 @@
 #include "app/OneShotRender.h"
 
-#include <QBuffer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QImageWriter>
 #include <QMessageLogContext>
 #include <QString>
 #include <QTimer>
@@ -14,9 +12,9 @@
 
 #include "app/Application.h"
 #include "app/Program.h"
-#include "core/AtomicFile.h"
 #include "core/Exceptions.h"
 #include "core/UtilText.h"
+#include "render/Graphics.h"
 #include "render/Screen.h"
 #include "render/WeatherPicture.h"
 
@@ -169,26 +167,8 @@ void Save(const QImage& picture, const std::string& file, const std::string& for
     if (picture.isNull()) {
         Fail("the picture could not be composed");
     }
-    // Encoded first and then saved as every file of the program is: whole or
-    // not at all, and only over a regular file (or through a link to one).
-    QByteArray encoded;
-    QBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, QByteArray::fromStdString(format));
-    if (format == "jpg") {
-        writer.setQuality(90);
-    }
-    if (!writer.write(picture)) {
-        Fail("cannot write \"" + file + "\": " + writer.errorString().toStdString());
-    }
     try {
-        static constexpr const char* CreateLocation = "OneShotRender::Save (1)";
-        static constexpr const char* WriteLocation = "OneShotRender::Save (2)";
-        AtomicFileWriter output(file, CreateLocation);
-        output.Write(
-            std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())),
-            WriteLocation);
-        output.Commit();
+        Graphics::SavePicture(picture, file, format.c_str(), format == "jpg" ? 90 : -1);
     } catch (const ApplicationException& error) {
         Fail("cannot write \"" + file + "\": " + FailureReason(error));
     }

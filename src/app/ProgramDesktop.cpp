@@ -1,7 +1,5 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QImageWriter>
-#include <QSaveFile>
 #include <QScreen>
 #include <QThreadPool>
 #include <cstdio>
@@ -18,6 +16,7 @@
 #include "core/Exceptions.h"
 #include "platform/Folders.h"
 #include "platform/InstanceChannel.h"
+#include "render/Graphics.h"
 #include "render/Screen.h"
 #include "render/WeatherPicture.h"
 #include "ui/FormAbout.h"
@@ -440,10 +439,11 @@ void OnNewCloudImage(const QImage& layer) {
     UpdateDisplays();
     // Compressing a world-sized layer takes longer than the main thread may stall.
     QThreadPool::globalInstance()->start([layer, path = PathCloudsPng()] {
-        QSaveFile file(Text(path));
-        if (!file.open(QIODevice::WriteOnly) || !QImageWriter(&file, "png").write(layer) ||
-            !file.commit()) {
-            qCWarning(lcApp) << "the cloud layer was not kept in" << path.c_str();
+        try {
+            Graphics::SavePicture(layer, path, "png");
+        } catch (...) {
+            qCWarning(lcApp) << "the cloud layer was not kept in" << path.c_str() << ":"
+                             << CurrentExceptionText().c_str();
         }
     });
 }

@@ -1,15 +1,13 @@
 #include "app/WallpaperOutput.h"
 
-#include <QBuffer>
-#include <QImageWriter>
 #include <QMetaObject>
 #include <cctype>
 #include <filesystem>
 #include <utility>
 
 #include "app/AppLog.h"
-#include "core/AtomicFile.h"
 #include "core/Exceptions.h"
+#include "render/Graphics.h"
 
 namespace {
 
@@ -18,17 +16,6 @@ std::string LowerCase(std::string text) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
     return text;
-}
-
-QByteArray EncodeBmp(const QImage& picture) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "bmp");
-    if (!writer.write(picture.convertToFormat(QImage::Format_RGB888))) {
-        return {};
-    }
-    return bytes;
 }
 
 // Everything but the new picture goes; folders and special files stay.
@@ -98,16 +85,9 @@ std::string WallpaperOutput::WriteAndSet(const QImage& picture, const std::strin
         qCWarning(lcApp) << "every wallpaper file name of" << folder.c_str() << "is taken";
         return {};
     }
-    const QByteArray bytes = EncodeBmp(picture);
     try {
-        if (bytes.isEmpty()) {
-            static constexpr const char* Location = "WallpaperOutput::WriteAndSet (1)";
-            RaiseError(Location);
-        }
-        static constexpr const char* Location = "WallpaperOutput::WriteAndSet (2)";
-        AtomicFileWriter writer(file, Location);
-        writer.Write(bytes.toStdString(), Location);
-        writer.Commit();
+        // 24-bit, as desktops expect a wallpaper bitmap.
+        Graphics::SavePicture(picture.convertToFormat(QImage::Format_RGB888), file, "bmp");
     } catch (...) {
         qCWarning(lcApp) << "the wallpaper" << file.c_str()
                          << "could not be written:" << CurrentExceptionText().c_str();

@@ -4,12 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
+#include <QImageWriter>
 #include <QString>
 #include <QStringList>
 #include <cerrno>
 #include <mutex>
+#include <string_view>
 #include <system_error>
 
+#include "core/AtomicFile.h"
+#include "core/Exceptions.h"
 #include "render/RenderLog.h"
 
 namespace Graphics {
@@ -149,6 +154,24 @@ void PreparePainter(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+}
+
+void SavePicture(const QImage& picture, const std::string& path, const char* format,
+                 int quality) {
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    if (picture.isNull() || !writer.write(picture)) {
+        static constexpr const char* Location = "Graphics::SavePicture (1)";
+        throw ApplicationException(Location, writer.errorString().toStdString().c_str());
+    }
+    static constexpr const char* Location = "Graphics::SavePicture (2)";
+    AtomicFileWriter file(path, Location);
+    file.Write(std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())),
+               Location);
+    file.Commit();
 }
 
 }  // namespace Graphics

@@ -85,6 +85,15 @@ PictureResult ReadPicture(const std::string& path, PictureBounds bounds);
 // goes to the render log.
 QImage LoadPicture(const std::string& path, PictureBounds bounds);
 
+// Writes the picture in the format ("png", "jpg", "bmp"; a quality from 0 to
+// 100 where the format has one, -1 for its default), encoded first and then
+// saved as every file of the program is: whole or not at all, and only over a
+// regular file or a new name (a link to a regular file is followed). A picture
+// that does not encode raises "Graphics::SavePicture (1)" with the reason;
+// the file's failures raise "Graphics::SavePicture (2)".
+void SavePicture(const QImage& picture, const std::string& path, const char* format,
+                 int quality = -1);
+
 // Pixel units, anti-aliased text and shapes, smooth (high-quality) scaling.
 void PreparePainter(QPainter& painter);
 
