@@ -1,30 +1,25 @@
 #include "app/WallpaperOutput.h"
 
 #include <QMetaObject>
-#include <cctype>
 #include <filesystem>
 #include <utility>
 
 #include "app/AppLog.h"
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 #include "render/Graphics.h"
 
 namespace {
 
-std::string LowerCase(std::string text) {
-    for (char& c : text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return text;
-}
-
 // Everything but the new picture goes; folders and special files stay.
 void RemoveOtherPictures(const std::string& folder, const std::string& keep) {
     std::error_code error;
-    const std::string kept = LowerCase(std::filesystem::path(keep).filename().string());
+    const std::string kept =
+        UtilText::ToLowerAscii(std::filesystem::path(keep).filename().string());
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::error_code status;
-        if (entry.is_regular_file(status) && LowerCase(entry.path().filename().string()) != kept) {
+        if (entry.is_regular_file(status) &&
+            UtilText::ToLowerAscii(entry.path().filename().string()) != kept) {
             std::filesystem::remove(entry.path(), status);
         }
     }
@@ -56,7 +51,8 @@ void WallpaperOutput::RecordUserWallpaper() {
         return;
     }
     if (!recorded_->Picture.empty() &&
-        LowerCase(recorded_->Picture).find(LowerCase(folder_)) != std::string::npos) {
+        UtilText::ToLowerAscii(recorded_->Picture).find(UtilText::ToLowerAscii(folder_)) !=
+            std::string::npos) {
         qCInfo(lcApp) << "the desktop still shows a picture of ours:" << recorded_->Picture.c_str();
         // The backend takes a record without its picture as: clear the picture.
         recorded_->Picture.clear();

@@ -53,8 +53,8 @@ public:
 
     // The cloud layer: a grey picture of the source's size whose every pixel is
     // the cloud density there (0 clear sky, 255 overcast); DrawCloudLayer lays
-    // it as white of that opacity. Raises the locations "DownloadCloudsWork::GenClouds (122)" to "(150)" or a
-    // validation error.
+    // it as white of that opacity. Raises the locations "DownloadCloudsWork::GenClouds (122)" to
+    // "(150)" or a validation error.
     static QImage GenClouds(const std::string& path);
     // The same for a picture already decoded; it must be 8-bit palette or 8-bit grey.
     static QImage GenCloudsFromPicture(const QImage& source);

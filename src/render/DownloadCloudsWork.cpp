@@ -20,11 +20,12 @@ namespace {
 // A few addresses; thousands of lines would already be far more than anyone lists.
 constexpr std::size_t SourceListMaximumBytes = UtilFile::MiB;
 
-// Closes the download file on every way out of an attempt.
+// Made anew for every attempt: whatever lies under the name is removed first and
+// the file is created, never opened, so a pipe or a link there cannot hold up
+// the worker or lead the download elsewhere. Closed on every way out.
 class DownloadFile {
 public:
-    explicit DownloadFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)) {}
+    explicit DownloadFile(const std::string& path) : fd_(Create(path)) {}
     DownloadFile(const DownloadFile&) = delete;
     DownloadFile& operator=(const DownloadFile&) = delete;
     ~DownloadFile() { Close(); }
@@ -45,6 +46,11 @@ public:
     }
 
 private:
+    static int Create(const std::string& path) {
+        ::unlink(path.c_str());
+        return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    }
+
     int fd_;
 };
 

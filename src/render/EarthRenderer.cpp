@@ -72,7 +72,8 @@ void EarthRenderer::LoadStartupPictures() {
 }
 
 void EarthRenderer::LoadNightImage() {
-    TakeNightImage(Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture));
+    TakeNightImage(
+        Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture));
 }
 
 void EarthRenderer::TakeNightImage(Graphics::PictureResult night) {

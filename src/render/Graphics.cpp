@@ -156,8 +156,7 @@ void PreparePainter(QPainter& painter) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 }
 
-void SavePicture(const QImage& picture, const std::string& path, const char* format,
-                 int quality) {
+void SavePicture(const QImage& picture, const std::string& path, const char* format, int quality) {
     QByteArray encoded;
     QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);

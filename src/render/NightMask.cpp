@@ -232,8 +232,7 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
     return BuildNightMask(width, height, utcDate,
                           [&sun](double latitude, const DateTime& date, double cosZenith,
                                  Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
-                              sun.GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise,
-                                                   sunset);
+                              sun.GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise, sunset);
                           });
 }
 

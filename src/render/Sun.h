@@ -38,9 +38,8 @@ class SunTable {
 public:
     explicit SunTable(const DateTime& date);
 
-    void GetSunriseSunset(double latitude, double longitude, const DateTime& date,
-                          double cosZenith, Nullable<DateTime>& sunrise,
-                          Nullable<DateTime>& sunset) const;
+    void GetSunriseSunset(double latitude, double longitude, const DateTime& date, double cosZenith,
+                          Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) const;
 
     class Samples;
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 #include "core/Util.h"
 
 namespace {
@@ -349,11 +350,7 @@ Nullable<EnumWeatherCode> IconToWeatherCode(const std::string& link) {
     } else if (dot != std::string::npos) {
         name.resize(dot);
     }
-    for (char& character : name) {
-        if (character >= 'A' && character <= 'Z') {
-            character = static_cast<char>(character - 'A' + 'a');
-        }
-    }
+    name = UtilText::ToLowerAscii(std::move(name));
     while (!name.empty() && name.back() >= '0' && name.back() <= '9') {
         name.pop_back();
     }

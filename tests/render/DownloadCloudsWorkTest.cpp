@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QBuffer>
 #include <QImage>
+#include <filesystem>
 #include <random>
 
 #include "net/TransferLimits.h"
@@ -59,7 +61,8 @@ protected:
     }
 
     void Run() {
-        DownloadCloudsWork work(files, [this](QImage layer) { posted.push_back(std::move(layer)); });
+        DownloadCloudsWork work(files,
+                                [this](QImage layer) { posted.push_back(std::move(layer)); });
         work.DoWork();
     }
 
@@ -153,6 +156,19 @@ TEST_F(DownloadCloudsWorkTest, AFileThatCannotBeCreatedEndsTheWorkWithoutTryingF
 
     EXPECT_TRUE(posted.empty());
     EXPECT_EQ(server.RequestsSeen().size(), 1U);
+}
+
+// A pipe under the download's name once held the worker in its open for good.
+TEST_F(DownloadCloudsWorkTest, WhateverLiesUnderTheDownloadNameIsReplacedNotOpened) {
+    server.Route("/good.jpg",
+                 Answer(200, TestSupport::ReadWholeFile(SKYVANE_CLOUDS_FALLBACK_FILE)));
+    WriteSources({"/good.jpg"});
+    ASSERT_EQ(::mkfifo(files.Download.c_str(), 0600), 0);
+
+    Run();
+
+    ASSERT_EQ(posted.size(), 1U);
+    EXPECT_TRUE(std::filesystem::is_regular_file(files.Download));
 }
 
 }  // namespace

@@ -105,10 +105,9 @@ protected:
 TEST(EarthRendererSinglePictureTest, LayersLaidAtTheirOwnSizeLookLikeLayersDrawnOneByOne) {
     const TempFolder local;
     const std::string installation = SKYVANE_ASSETS_DIR;
-    COptions options(EnumAppKind::Earth, OptionsFiles{local.Folder() + "Options.txt",
-                                                      local.Folder() + "TimeZones.txt",
-                                                      local.Folder() + "Cities.txt",
-                                                      installation + "Earth/"});
+    COptions options(EnumAppKind::Earth,
+                     OptionsFiles{local.Folder() + "Options.txt", local.Folder() + "TimeZones.txt",
+                                  local.Folder() + "Cities.txt", installation + "Earth/"});
     options.ShowWeather = false;
     options.ShowTimeZonesOnWallpaper = false;
     WeatherPictures pictures(installation);
