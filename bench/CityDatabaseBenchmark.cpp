@@ -9,8 +9,9 @@ namespace {
 void LoadData_ShippedDatabase(benchmark::State& state) {
     std::size_t records = 0;
     for (auto _ : state) {
-        Data::LoadData(SKYVANE_CITY_RECORDS_FILE);
-        records = Data::GetCityRecords(SKYVANE_CITY_RECORDS_FILE).size();
+        Data::CityDatabase database(SKYVANE_CITY_RECORDS_FILE);
+        database.LoadData();
+        records = database.GetCityRecords().size();
         benchmark::DoNotOptimize(records);
     }
     if (records == 0) {

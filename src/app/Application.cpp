@@ -26,6 +26,7 @@ Application* current = nullptr;
 Application::Application()
     : Options(Program::Kind(), OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
                                             Program::PathCities(), Program::PathEarthFolder()}),
+      CityRecords(Program::PathCityRecords()),
       Pictures(Program::PathInstallation()),
       Renderer({Program::PathInstallation(), Program::PathLocalUserAppData()}, Program::Mode(),
                Pictures) {

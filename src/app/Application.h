@@ -4,6 +4,7 @@
 
 #include "app/WorkPool.h"
 #include "app/WorkResults.h"
+#include "data/CityDatabase.h"
 #include "data/Options.h"
 #include "data/Settings.h"
 #include "render/EarthRenderer.h"
@@ -53,6 +54,8 @@ public:
 
     CSettings Settings;
     COptions Options;
+    // The weather stations the city pickers list, read when first asked for.
+    Data::CityDatabase CityRecords;
     WeatherPictures Pictures;
     EarthRenderer Renderer;
     WorkResults Results;

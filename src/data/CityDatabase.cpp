@@ -7,15 +7,6 @@
 #include "core/UtilFile.h"
 #include "data/DataLog.h"
 
-namespace {
-
-std::vector<CityRecord>& Database() {
-    static std::vector<CityRecord> records;
-    return records;
-}
-
-}  // namespace
-
 namespace Data {
 
 std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath) {
@@ -50,22 +41,22 @@ std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath) {
     return records;
 }
 
-void LoadData(const std::string& cityRecordsPath) {
+void CityDatabase::LoadData() {
     try {
-        Database() = ReadCityRecords(cityRecordsPath);
+        records_ = ReadCityRecords(path_);
     } catch (const ApplicationException& error) {
         // The picker then lists whatever the database held, usually nothing.
-        qCWarning(lcData).noquote() << QString::fromStdString(cityRecordsPath)
+        qCWarning(lcData).noquote() << QString::fromStdString(path_)
                                     << "cannot be read:" << QString::fromStdString(error.Message);
     } catch (...) {
     }
 }
 
-const std::vector<CityRecord>& GetCityRecords(const std::string& cityRecordsPath) {
-    if (Database().empty()) {
-        LoadData(cityRecordsPath);
+const std::vector<CityRecord>& CityDatabase::GetCityRecords() {
+    if (records_.empty()) {
+        LoadData();
     }
-    return Database();
+    return records_;
 }
 
 }  // namespace Data

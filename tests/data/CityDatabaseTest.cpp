@@ -87,21 +87,15 @@ TEST_F(CityDatabaseTest, MissingUnreadableOrOversizedFileRaisesTheLoadLocation) 
     EXPECT_EQ(LocationOf([&] { Data::ReadCityRecords(huge); }), "Data::LoadData (29)");
 }
 
-TEST_F(CityDatabaseTest, LoadReplacesTheDatabaseAndAFailedLoadKeepsIt) {
-    const std::string two = WriteRecords("two.txt", "1;AAAA;L;A;;1;2\n2;BBBB;L;B;;1;2\n");
-    Data::LoadData(two);
-    Data::LoadData(two);
-    EXPECT_EQ(Data::GetCityRecords(two).size(), 2U);
-    Data::LoadData(folder_.Folder() + "missing.txt");
-    EXPECT_EQ(Stations(Data::GetCityRecords(two)), (std::vector<std::string>{"AAAA", "BBBB"}));
-}
-
-TEST_F(CityDatabaseTest, DatabaseIsLoadedOnFirstUseOnly) {
-    Data::LoadData(WriteRecords("empty.txt", ""));
-    const std::string one = WriteRecords("one.txt", "1;AAAA;L;A;;1;2\n");
-    const std::string other = WriteRecords("other.txt", "2;BBBB;L;B;;1;2\n");
-    EXPECT_EQ(Stations(Data::GetCityRecords(one)), (std::vector<std::string>{"AAAA"}));
-    EXPECT_EQ(Stations(Data::GetCityRecords(other)), (std::vector<std::string>{"AAAA"}));
+// Read on first use and kept; a failed reload keeps what was read.
+TEST_F(CityDatabaseTest, TheDatabaseIsReadOnFirstUseAndAFailedLoadKeepsIt) {
+    const std::string path =
+        WriteRecords("records.txt", "1;AAAA;L;A;;1;2\n2;BBBB;L;B;;1;2\n");
+    Data::CityDatabase database(path);
+    EXPECT_EQ(Stations(database.GetCityRecords()), (std::vector<std::string>{"AAAA", "BBBB"}));
+    std::filesystem::remove(path);
+    database.LoadData();
+    EXPECT_EQ(database.GetCityRecords().size(), 2U);
 }
 
 // The database the program ships with, read once for all of its tests.
