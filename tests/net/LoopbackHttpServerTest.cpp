@@ -49,13 +49,13 @@ TEST(LoopbackHttpServerTest, AnswersPipelinedRequestsOnOneConnection) {
     TestSupport::ServerResponse response;
     response.Body = "one";
     server.Route("/a", response);
-    RawClient client(server.Port());
-    ASSERT_TRUE(client.Connected());
-    client.Send("GET /a HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\nConnection: close\r\n\r\n");
     TestSupport::ServerResponse closing;
     closing.SendLength = false;
     closing.Body = "two";
     server.Route("/b", closing);
+    RawClient client(server.Port());
+    ASSERT_TRUE(client.Connected());
+    client.Send("GET /a HTTP/1.1\r\nHost: x\r\n\r\nGET /b HTTP/1.1\r\nConnection: close\r\n\r\n");
     const std::string answer = client.ReceiveAll();
     EXPECT_NE(answer.find("HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none"), std::string::npos);
     EXPECT_NE(answer.find("\r\n\r\ntwo"), std::string::npos);
