@@ -67,6 +67,15 @@ void ShowAbout(QWidget* owner) {
     about.exec();
 }
 
+// A window's command that the hidden window carries out, as its tray entry does.
+auto TrayCommand(Application& application, void (CFormHidden::*command)()) {
+    return [&application, command] {
+        if (application.FormHidden) {
+            (application.FormHidden.get()->*command)();
+        }
+    };
+}
+
 std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
     auto form = std::make_unique<CFormEarth>(
         Text(AppDisplayName()), [&application](QPainter& painter, const QRect& rect) {
@@ -75,16 +84,10 @@ std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
         });
     CFormEarth* window = form.get();
     QObject::connect(window, &CFormEarth::exitRequested, window, [] { Exit(); });
-    QObject::connect(window, &CFormEarth::optionsRequested, window, [&application] {
-        if (application.FormHidden) {
-            application.FormHidden->OpenOptions();
-        }
-    });
-    QObject::connect(window, &CFormEarth::localWeatherRequested, window, [&application] {
-        if (application.FormHidden) {
-            application.FormHidden->ShowLocalWeather();
-        }
-    });
+    QObject::connect(window, &CFormEarth::optionsRequested, window,
+                     TrayCommand(application, &CFormHidden::OpenOptions));
+    QObject::connect(window, &CFormEarth::localWeatherRequested, window,
+                     TrayCommand(application, &CFormHidden::ShowLocalWeather));
     QObject::connect(window, &CFormEarth::webPageRequested, window, [window] {
         const std::string& page = UpdateCheck::Addresses().ProductPage;
         OpenProductPage(window, page, page, AppDisplayName());
@@ -99,21 +102,12 @@ std::unique_ptr<CFormLocalWeather> MakeFormLocalWeather(Application& application
     auto form = std::make_unique<CFormLocalWeather>(application.Options, application.Settings,
                                                     application.Pictures);
     CFormLocalWeather* window = form.get();
-    QObject::connect(window, &CFormLocalWeather::changeLocationRequested, window, [&application] {
-        if (application.FormHidden) {
-            application.FormHidden->ChangeLocation();
-        }
-    });
-    QObject::connect(window, &CFormLocalWeather::optionsRequested, window, [&application] {
-        if (application.FormHidden) {
-            application.FormHidden->OpenOptions();
-        }
-    });
-    QObject::connect(window, &CFormLocalWeather::earthRequested, window, [&application] {
-        if (application.FormEarth) {
-            application.FormEarth->ShowWindow();
-        }
-    });
+    QObject::connect(window, &CFormLocalWeather::changeLocationRequested, window,
+                     TrayCommand(application, &CFormHidden::ChangeLocation));
+    QObject::connect(window, &CFormLocalWeather::optionsRequested, window,
+                     TrayCommand(application, &CFormHidden::OpenOptions));
+    QObject::connect(window, &CFormLocalWeather::earthRequested, window,
+                     TrayCommand(application, &CFormHidden::ShowEarth));
     return form;
 }
 
@@ -121,18 +115,12 @@ std::unique_ptr<CFormTimeZones> MakeFormTimeZones(Application& application) {
     auto form = std::make_unique<CFormTimeZones>(application.Options, application.Settings);
     CFormTimeZones* window = form.get();
     // Both lead to the options on the time-zones page.
-    const auto openOptions = [&application] {
-        if (application.FormHidden) {
-            application.FormHidden->OpenOptions();
-        }
-    };
-    QObject::connect(window, &CFormTimeZones::changeTimeZonesRequested, window, openOptions);
-    QObject::connect(window, &CFormTimeZones::optionsRequested, window, openOptions);
-    QObject::connect(window, &CFormTimeZones::earthRequested, window, [&application] {
-        if (application.FormEarth) {
-            application.FormEarth->ShowWindow();
-        }
-    });
+    QObject::connect(window, &CFormTimeZones::changeTimeZonesRequested, window,
+                     TrayCommand(application, &CFormHidden::OpenOptions));
+    QObject::connect(window, &CFormTimeZones::optionsRequested, window,
+                     TrayCommand(application, &CFormHidden::OpenOptions));
+    QObject::connect(window, &CFormTimeZones::earthRequested, window,
+                     TrayCommand(application, &CFormHidden::ShowEarth));
     return form;
 }
 
