@@ -6,10 +6,12 @@
 
 #include "core/AtomicFile.h"
 #include "core/ErrorDisplay.h"
+#include "core/Exceptions.h"
 #include "core/Util.h"
 #include "core/UtilFile.h"
 #include "core/UtilProperty.h"
 #include "data/ChosenTimeZones.h"
+#include "data/DataLog.h"
 #include "data/FavouriteCities.h"
 #include "data/UserFiles.h"
 
@@ -204,6 +206,8 @@ void COptions::Save(const std::string& caption) {
         SaveTimeZones();
         SaveCities();
     } catch (...) {
+        qCWarning(lcData).noquote() << "the options could not be saved:"
+                                    << QString::fromStdString(CurrentExceptionText());
         ShowError(SaveFailedText, caption);
     }
 }
