@@ -147,9 +147,13 @@ std::intptr_t ParseWindowHandle(const std::vector<std::string>& tokens, std::siz
     return Util::ParseInt(token.c_str());
 }
 
-// xscreensaver starts its hacks with "-window-id ID", "-root" or "-window",
-// and names the window in XSCREENSAVER_WINDOW as well.
-std::optional<HackDrawing> HackSwitch(const std::string& token) {
+// xscreensaver starts its hacks with "-window-id ID", "-root" or "-window"
+// (newer versions with two dashes), and names the window in
+// XSCREENSAVER_WINDOW as well.
+std::optional<HackDrawing> HackSwitch(std::string_view token) {
+    if (token.rfind("--", 0) == 0) {
+        token.remove_prefix(1);
+    }
     if (token == "-window-id") {
         return HackDrawing::IntoWindow;
     }

@@ -104,7 +104,7 @@ TEST_F(ProgramStartTest, WindowIdsInHexAndXscreensaversSwitchesAreUnderstood) {
     EXPECT_EQ(Program::Mode(), EnumAppMode::ScreenSaver);
     EXPECT_EQ(Program::Hack(), HackDrawing::IntoWindow);
     EXPECT_EQ(Program::ParentWindow(), 0x2e00007);
-    Program::DetermineAppMode("-root");
+    Program::DetermineAppMode("--root");
     EXPECT_EQ(Program::Hack(), HackDrawing::OverRoot);
     {
         const TestSupport::ScopedEnvironment window("XSCREENSAVER_WINDOW", "0x400009");
