@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "RecordingRunner.h"
 #include "platform/GSettingsWallpaper.h"
 #include "platform/LxqtWallpaper.h"
 #include "platform/PlasmaWallpaper.h"
@@ -16,30 +17,6 @@
 using namespace TestSupport;
 
 namespace {
-
-using Call = std::vector<std::string>;
-
-// Stands in for the settings tools and plasmashell: writes down every call and answers
-// from a table (a call it has no answer for succeeds with no output).
-struct Desk {
-    std::vector<Call> Calls;
-    std::map<Call, CommandRunner::Result> Answers;
-};
-
-class RecordingRunner : public CommandRunner {
-public:
-    explicit RecordingRunner(Desk& desk) : desk_(desk) {}
-    Result Run(const std::string& program, const std::vector<std::string>& arguments) override {
-        Call call{program};
-        call.insert(call.end(), arguments.begin(), arguments.end());
-        desk_.Calls.push_back(call);
-        const auto answer = desk_.Answers.find(call);
-        return answer != desk_.Answers.end() ? answer->second : Result{true, ""};
-    }
-
-private:
-    Desk& desk_;
-};
 
 // A D-Bus call is written down with the first line of its script: the line that carries
 // the data, ahead of the fixed part.
