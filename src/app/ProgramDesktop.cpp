@@ -16,6 +16,7 @@
 #include "core/Exceptions.h"
 #include "platform/Folders.h"
 #include "platform/InstanceChannel.h"
+#include "platform/ScreenSaver.h"
 #include "render/Graphics.h"
 #include "render/Screen.h"
 #include "render/WeatherPicture.h"
@@ -218,6 +219,8 @@ bool OnStartupDesktop() {
         application.FormTimeZones->ShowWindow();
     }
     if (IsFirstRun()) {
+        // Where xscreensaver runs, the edition becomes its screen saver.
+        Util::SetScreenSaver(PathExeFolder() + ScreenSaverFileName());
         application.FormHidden->ShowBalloonTip();
     }
     return true;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/ScreenSaver.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
@@ -88,6 +89,15 @@ TEST_F(DesktopProgramTest, TheWallpaperIsSetAndTheUsersComesBackWhenTheProgramIs
     ASSERT_EQ(written.size(), QSize(Width, Height));
     for (const auto& [x, y] : {std::pair{10, 10}, {320, 180}, {600, 300}}) {
         EXPECT_EQ(root.Pixel(x, y), written.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+
+    // The first run makes the edition xscreensaver's screen saver where it is installed.
+    const std::string screenSaverSettings = home_.Folder() + ".xscreensaver";
+    if (XScreenSaverOnPath()) {
+        EXPECT_NE(ReadWholeFile(screenSaverSettings).find("/terravue.scr' -root"),
+                  std::string::npos);
+    } else {
+        EXPECT_FALSE(std::filesystem::exists(screenSaverSettings));
     }
 
     // A second start hands over to the first and ends.
