@@ -263,14 +263,6 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
     const QImage& day = DayImage(options);
     const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
     auto draw = [&](QPainter& onto, const QRect& rect) {
-        if (clouds != nullptr) {
-            // Laid into a copy at the day image's size, both are scaled at once.
-            QImage cloudy = day.copy();
-            if (LayCloudLayer(cloudy, *clouds)) {
-                DrawRegion(onto, cloudy, options.Region, rect);
-                return;
-            }
-        }
         DrawRegion(onto, day, options.Region, rect);
         if (clouds != nullptr) {
             DrawCloudLayer(onto, *clouds, options.Region, rect);
