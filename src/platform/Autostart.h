@@ -24,7 +24,7 @@ void RemoveStartupItem(const std::string& name);
 
 }  // namespace Util
 
-// The Desktop Entry specification's rules for the Exec key.
+// How desktop entry files (.desktop) quote and escape the program in their Exec key.
 namespace DesktopEntryExec {
 
 // The value that starts the program: quoted, with `"`, `` ` ``, `$` and `\` escaped inside
