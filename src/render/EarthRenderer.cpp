@@ -59,6 +59,18 @@ bool MapsWholePixels(const QPainter& painter) {
 
 }  // namespace
 
+std::vector<std::string> EarthBackgroundNames(const std::string& earthFolder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(earthFolder, error)) {
+        if (Graphics::IsCandidatePicture(entry)) {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 EarthRenderer::EarthRenderer(RenderFolders folders, EnumAppMode mode,
                              const WeatherPictures& pictures)
     : folders_(std::move(folders)), mode_(mode), pictures_(pictures) {}

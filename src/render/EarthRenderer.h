@@ -18,6 +18,10 @@
 
 class WeatherPictures;
 
+// The Earth backgrounds to choose from: the names of the candidate pictures of
+// the "Earth/" folder (ends in "/"), sorted by name.
+std::vector<std::string> EarthBackgroundNames(const std::string& earthFolder);
+
 // Where the renderer finds its pictures; both folders end in "/".
 struct RenderFolders {
     std::string Installation;

@@ -15,6 +15,7 @@
 
 #include "core/AtomicFile.h"
 #include "core/Exceptions.h"
+#include "core/UtilText.h"
 #include "render/RenderLog.h"
 
 namespace Graphics {
@@ -131,6 +132,13 @@ QImage PictureFile::Read() {
     return picture;
 }
 
+QImage PictureFile::ReadFitted(QSize box) {
+    if (size_.isValid() && (size_.width() > box.width() || size_.height() > box.height())) {
+        reader_->setScaledSize(size_.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    }
+    return Read();
+}
+
 PictureResult ReadPicture(const std::string& path, PictureBounds bounds) {
     PictureFile file(path, bounds);
     PictureResult result;
@@ -139,15 +147,41 @@ PictureResult ReadPicture(const std::string& path, PictureBounds bounds) {
     return result;
 }
 
-QImage LoadPicture(const std::string& path, PictureBounds bounds) {
-    PictureFile file(path, bounds);
-    QImage picture = file.Read();
+namespace {
+
+QImage LoggedPicture(PictureFile& file, QImage picture) {
     if (file.IsMissing()) {
         qCInfo(lcRender).noquote() << QString::fromStdString(file.Problem());
     } else if (picture.isNull()) {
         qCWarning(lcRender).noquote() << QString::fromStdString(file.Problem());
     }
     return picture;
+}
+
+}  // namespace
+
+QImage LoadPicture(const std::string& path, PictureBounds bounds) {
+    PictureFile file(path, bounds);
+    return LoggedPicture(file, file.Read());
+}
+
+QImage LoadPictureFitted(const std::string& path, PictureBounds bounds, QSize box) {
+    PictureFile file(path, bounds);
+    return LoggedPicture(file, file.ReadFitted(box));
+}
+
+bool IsCandidatePicture(const std::filesystem::directory_entry& entry) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.front() == '.' || name.back() == '~' ||
+        UtilText::EndsWithIgnoringAsciiCase(name, ".tmp") ||
+        UtilText::EndsWithIgnoringAsciiCase(name, ".temp")) {
+        return false;
+    }
+    std::error_code error;
+    if (!entry.is_regular_file(error) || error) {
+        return false;
+    }
+    return access(entry.path().c_str(), R_OK) == 0;
 }
 
 void PreparePainter(QPainter& painter) {

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QSize>
 #include <QtGlobal>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,9 @@ public:
     QSize Size() const { return size_; }
     // The pixels; null when the file was refused or does not decode.
     QImage Read();
+    // The same no larger than fits the box, keeping the aspect ratio; formats
+    // that can (JPEG) decode straight to the smaller size.
+    QImage ReadFitted(QSize box);
     // Why there is no picture, naming the file; empty while nothing went wrong.
     const std::string& Problem() const { return problem_; }
     // Whether the file could not be opened because it is not there.
@@ -84,6 +88,8 @@ PictureResult ReadPicture(const std::string& path, PictureBounds bounds);
 // A picture that cannot be read is a null image, which draws nothing; the reason
 // goes to the render log.
 QImage LoadPicture(const std::string& path, PictureBounds bounds);
+// The same read small for a preview: no larger than fits the box.
+QImage LoadPictureFitted(const std::string& path, PictureBounds bounds, QSize box);
 
 // Writes the picture in the format ("png", "jpg", "bmp"; a quality from 0 to
 // 100 where the format has one, -1 for its default), encoded first and then
@@ -93,6 +99,11 @@ QImage LoadPicture(const std::string& path, PictureBounds bounds);
 // the file's failures raise "Graphics::SavePicture (2)".
 void SavePicture(const QImage& picture, const std::string& path, const char* format,
                  int quality = -1);
+
+// A file of a picture folder worth offering: a readable regular file (a pipe
+// or a device would hang or read forever), not what the desktop hides nor what
+// an editor or a download leaves half written.
+bool IsCandidatePicture(const std::filesystem::directory_entry& entry);
 
 // Pixel units, anti-aliased text and shapes, smooth (high-quality) scaling.
 void PreparePainter(QPainter& painter);

@@ -1,7 +1,5 @@
 #include "render/WeatherPictures.h"
 
-#include <unistd.h>
-
 #include <QRgb>
 #include <algorithm>
 #include <filesystem>
@@ -10,7 +8,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/UtilText.h"
 #include "render/Graphics.h"
 #include "render/Sun.h"
 #include "weather/WeatherCodes.h"
@@ -34,29 +31,13 @@ int TableIndex(const Nullable<EnumWeatherCode>& code) {
     return index >= 0 && index < WeatherCodeCount ? index : -1;
 }
 
-// What the desktop would hide or what an editor or download leaves half written.
-// Only regular files: opening a pipe or a device would hang or read forever.
-bool IsCandidatePicture(const std::filesystem::directory_entry& entry, const std::string& path) {
-    const std::string name = entry.path().filename().string();
-    if (name.empty() || name.front() == '.' || name.back() == '~' ||
-        UtilText::EndsWithIgnoringAsciiCase(name, ".tmp") ||
-        UtilText::EndsWithIgnoringAsciiCase(name, ".temp")) {
-        return false;
-    }
-    std::error_code error;
-    if (!entry.is_regular_file(error) || error) {
-        return false;
-    }
-    return access(path.c_str(), R_OK) == 0;
-}
-
 void AppendPictures(const std::string& folder, std::vector<std::string>& files) {
     std::error_code error;
     std::filesystem::directory_iterator entry(folder, error);
     for (; !error && entry != std::filesystem::directory_iterator(); entry.increment(error)) {
         // Built from the folder text itself, so that the cache test finds the folder in it.
         std::string path = folder + entry->path().filename().string();
-        if (IsCandidatePicture(*entry, path)) {
+        if (Graphics::IsCandidatePicture(*entry)) {
             files.push_back(std::move(path));
         }
     }
@@ -87,8 +68,10 @@ bool IsDaytime(const City& city, const DateTime& utc) {
     }
 }
 
-WeatherPictures::WeatherPictures(std::string installationFolder)
-    : installationFolder_(std::move(installationFolder)) {}
+WeatherPictures::WeatherPictures(std::string installationFolder,
+                                 std::string userBackgroundsFolder)
+    : installationFolder_(std::move(installationFolder)),
+      userBackgroundsFolder_(std::move(userBackgroundsFolder)) {}
 
 void WeatherPictures::Load() {
     // Several codes share a file: each file is decoded once and shared.
@@ -154,14 +137,23 @@ const QImage* WeatherPictures::WeatherBackground(bool isDay, const Nullable<Enum
     if (folder.empty()) {
         return nullptr;
     }
+    std::vector<std::string> folders{folder};
+    if (!userBackgroundsFolder_.empty()) {
+        folders.push_back(userBackgroundsFolder_ + ShortText(code) + "/");
+    }
     const bool cached = !backgroundPath_.empty() &&
-                        backgroundPath_.find(folder) != std::string::npos &&
+                        std::any_of(folders.begin(), folders.end(),
+                                    [this](const std::string& candidate) {
+                                        return backgroundPath_.starts_with(candidate);
+                                    }) &&
                         utcNow - backgroundChosen_ <= BackgroundLifetime;
     if (!cached) {
         // Read-only files stay candidates: the attribute says nothing about a picture here.
         std::vector<std::string> files;
-        AppendPictures(folder, files);
-        AppendPictures(folder + (isDay ? "Day/" : "Night/"), files);
+        for (const std::string& candidate : folders) {
+            AppendPictures(candidate, files);
+            AppendPictures(candidate + (isDay ? "Day/" : "Night/"), files);
+        }
         if (files.empty()) {
             return nullptr;
         }

@@ -17,8 +17,11 @@ bool IsDaytime(const City& city, const DateTime& utc);
 // frame, and the background photograph chosen for the current condition.
 class WeatherPictures {
 public:
-    // installationFolder ends in "/".
-    explicit WeatherPictures(std::string installationFolder);
+    // Both folders end in "/". The user's own weather backgrounds lie in
+    // userBackgroundsFolder laid out as the installation's "Weather Backgrounds/";
+    // empty for none.
+    explicit WeatherPictures(std::string installationFolder,
+                             std::string userBackgroundsFolder = "");
 
     // Loads every icon, "NA.png", "Sky.png" and the shadow of the local-weather
     // background. A missing or unreadable file leaves a null image in its slot.
@@ -41,7 +44,7 @@ public:
     std::string WeatherBackgroundFolder(const Nullable<EnumWeatherCode>& code) const;
 
     // A random picture of the condition's folder and its "Day" or "Night"
-    // subfolder, kept for 30 minutes per folder (day turning to night keeps it).
+    // subfolder, in the installation and in the user's folder, kept for 30 minutes per folder (day turning to night keeps it).
     // Null when the folder offers no picture, and also while the chosen file
     // could not be read: that choice is kept for the 30 minutes all the same, so
     // a broken file is not read again at every frame. The pointer stays valid
@@ -55,6 +58,7 @@ public:
 
 private:
     std::string installationFolder_;
+    std::string userBackgroundsFolder_;
     std::array<QImage, WeatherCodeCount> smallDay_;
     std::array<QImage, WeatherCodeCount> smallNight_;
     std::array<QImage, WeatherCodeCount> largeDay_;

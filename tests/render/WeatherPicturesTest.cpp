@@ -39,7 +39,9 @@ protected:
     std::string Folder(const std::string& relative) const { return install_.Folder() + relative; }
 
     TempFolder install_;
-    WeatherPictures pictures_{install_.Folder()};
+    // The user's own backgrounds, laid out as the installation's.
+    TempFolder user_;
+    WeatherPictures pictures_{install_.Folder(), user_.Folder()};
 };
 
 TEST_F(WeatherPicturesTest, LoadWithoutFilesLeavesEverySlotNull) {
@@ -244,11 +246,13 @@ TEST_F(WeatherBackgroundTest, DayPicksFromTheFolderAndDayNightFromTheFolderAndNi
     WritePicture(Backgrounds("Haze/any.png"), Red);
     WritePicture(Backgrounds("Haze/Day/bright.png"), Green);
     WritePicture(Backgrounds("Haze/Night/dark.png"), Blue);
+    const std::string own = user_.Folder() + "Haze/Day/mine.png";
+    WritePicture(own, Green);
     pictures_.SeedRandom(7);
 
-    EXPECT_EQ(
-        ChosenOver(40, true, EnumWeatherCode::Haze),
-        (std::set<std::string>{Backgrounds("Haze/any.png"), Backgrounds("Haze/Day/bright.png")}));
+    EXPECT_EQ(ChosenOver(60, true, EnumWeatherCode::Haze),
+              (std::set<std::string>{Backgrounds("Haze/any.png"),
+                                     Backgrounds("Haze/Day/bright.png"), own}));
     EXPECT_EQ(
         ChosenOver(40, false, EnumWeatherCode::Haze),
         (std::set<std::string>{Backgrounds("Haze/any.png"), Backgrounds("Haze/Night/dark.png")}));
