@@ -1,18 +1,25 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "data/CityDatabase.h"
+#include "data/TimeZoneInfo.h"
 #include "support/TestSupport.h"
+#include "ui/FormEditCity.h"
+#include "ui/FormEditTimeZone.h"
 #include "ui/FormSelectCity.h"
 
 namespace {
@@ -69,6 +76,32 @@ protected:
     TestSupport::TempFolder folder_;
     std::optional<Data::CityDatabase> database_;
     QWidget owner_;
+};
+
+// Answers every message box that comes up while it lives, keeping what the last one said.
+class MessageBoxAnswer {
+public:
+    MessageBoxAnswer() {
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                icon = box->icon();
+                ++count;
+                box->done(QMessageBox::Ok);
+            }
+        });
+        timer_.start();
+    }
+
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int count = 0;
+
+private:
+    QTimer timer_;
 };
 
 TEST_F(PickersTest, SelectCity_HeaderClicksSortByCodeUnitsWithTheCityBreakingCountryTies) {
@@ -167,6 +200,84 @@ TEST_F(PickersTest, SelectCity_EveryWayOutHidesItAndGivesTheOwnerBack) {
     EXPECT_EQ(chosen.count(), 1);
     EXPECT_EQ(cancelled.count(), 2);
     EXPECT_EQ(Ids(picker.SelectedRecords()), (std::vector<int>{2}));
+}
+
+TEST_F(PickersTest, EditCity_OkStoresTheTrimmedNameEvenEmptyAndCancelKeepsIt) {
+    City city(1, "Land", "", "Airport", "Town", 0.0F, 0.0F, "ABCD");
+    {
+        CFormEditCity editor(city, &owner_);
+        editor.show();
+        for (QLineEdit* box : editor.findChildren<QLineEdit*>()) {
+            if (box != &editor.DisplayName()) {
+                EXPECT_FALSE(box->isEnabled());
+                EXPECT_EQ(box->text().toStdString(), "Airport");
+            }
+        }
+        EXPECT_EQ(editor.DisplayName().text().toStdString(), "Town");
+        editor.DisplayName().selectAll();
+        QTest::keyClicks(&editor.DisplayName(), " \t ");
+        ClickButton(editor, QDialogButtonBox::Ok);
+        EXPECT_EQ(editor.result(), QDialog::Accepted);
+        EXPECT_EQ(city.CityName, "");
+    }
+    city.CityName = "Town";
+    CFormEditCity editor(city, &owner_);
+    editor.show();
+    QTest::keyClicks(&editor.DisplayName(), " Other ");
+    ClickButton(editor, QDialogButtonBox::Cancel);
+    EXPECT_EQ(editor.result(), QDialog::Rejected);
+    EXPECT_EQ(city.CityName, "Town");
+}
+
+TEST_F(PickersTest, EditTimeZone_OkWithoutAZoneSaysSoAndAnEmptyLabelIsAccepted) {
+    const std::vector<TimeZoneInfo>& zones = TimeZoneInfo::GetSystemTimeZones();
+    ASSERT_GT(zones.size(), 3U);
+    const std::string chosenZone = zones[2].DisplayName;
+
+    std::string label = "Home";
+    std::string zone = "(UTC+99:00) Nowhere";
+    FormEditTimeZone editor(label, zone, &owner_);
+    QComboBox& list = editor.TimeZones();
+    ASSERT_EQ(list.count(), static_cast<int>(zones.size()));
+    for (int index = 0; index < list.count(); ++index) {
+        EXPECT_EQ(list.itemText(index).toStdString(),
+                  zones[static_cast<std::size_t>(index)].DisplayName);
+        EXPECT_EQ(list.itemData(index).toInt(), index);
+    }
+    EXPECT_EQ(list.currentIndex(), -1);
+
+    editor.show();
+    {
+        const MessageBoxAnswer answer;
+        ClickButton(editor, QDialogButtonBox::Ok);
+        EXPECT_EQ(answer.count, 1);
+        EXPECT_EQ(answer.text.toStdString(), FormEditTimeZone::NoZoneText);
+        EXPECT_EQ(answer.title.toStdString(), "");
+        EXPECT_EQ(answer.icon, QMessageBox::Information);
+    }
+    EXPECT_TRUE(editor.isVisible());
+    EXPECT_EQ(label, "Home");
+
+    editor.CityName().selectAll();
+    QTest::keyClicks(&editor.CityName(), "  ");
+    list.setCurrentIndex(2);
+    ClickButton(editor, QDialogButtonBox::Ok);
+    EXPECT_FALSE(editor.isVisible());
+    EXPECT_EQ(editor.result(), QDialog::Accepted);
+    EXPECT_EQ(label, "");
+    EXPECT_EQ(zone, chosenZone);
+
+    std::string otherLabel = "Work";
+    std::string otherZone = chosenZone;
+    FormEditTimeZone again(otherLabel, otherZone, &owner_);
+    EXPECT_EQ(again.TimeZones().currentIndex(), 2);
+    again.show();
+    QTest::keyClicks(&again.CityName(), "shop");
+    again.TimeZones().setCurrentIndex(0);
+    ClickButton(again, QDialogButtonBox::Cancel);
+    EXPECT_EQ(again.result(), QDialog::Rejected);
+    EXPECT_EQ(otherLabel, "Work");
+    EXPECT_EQ(otherZone, chosenZone);
 }
 
 }  // namespace
