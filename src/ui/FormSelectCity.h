@@ -5,8 +5,9 @@
 
 #include "data/City.h"
 
+class CityRecordsFilter;
+class CityRecordsModel;
 class QLineEdit;
-class QSortFilterProxyModel;
 class QTreeView;
 
 namespace Data {
@@ -51,13 +52,18 @@ signals:
 
 protected:
     void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Enter in the search box: the first row it left, as if chosen with OK.
+    void AcceptFirstMatch();
+
     Data::CityDatabase& database_;
     Purpose purpose_ = Purpose::Favourites;
     int sortColumn_ = -1;
     bool ascending_ = true;
     QTreeView* list_ = nullptr;
     QLineEdit* search_ = nullptr;
-    QSortFilterProxyModel* proxy_ = nullptr;
+    CityRecordsModel* records_ = nullptr;
+    CityRecordsFilter* proxy_ = nullptr;
 };
