@@ -66,6 +66,9 @@ CFormSelectCity::~CFormSelectCity() = default;
 void CFormSelectCity::Showup(Purpose purpose) {
     purpose_ = purpose;
     records_->Attach(database_.GetCityRecords());
+    // Each showing starts from the whole list with nothing picked; the sort stays.
+    search_->clear();
+    list_->clearSelection();
     if (QWidget* owner = parentWidget()) {
         owner->setEnabled(false);
     }

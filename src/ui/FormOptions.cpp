@@ -1,0 +1,983 @@
+#include "ui/FormOptions.h"
+
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QFormLayout>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+#include "core/ErrorDisplay.h"
+#include "core/Exceptions.h"
+#include "data/CityDatabase.h"
+#include "data/Options.h"
+#include "data/Regions.h"
+#include "data/TimeZoneInfo.h"
+#include "render/EarthRenderer.h"
+#include "render/Graphics.h"
+#include "render/NightMask.h"
+#include "render/Overlays.h"
+#include "ui/FormEditCity.h"
+#include "ui/FormEditTimeZone.h"
+#include "ui/FormSelectCity.h"
+#include "ui/UiLog.h"
+
+namespace {
+
+// Backgrounds are read no larger than this for the previews.
+constexpr QSize PreviewPictureBox(1024, 512);
+constexpr int CityIdRole = Qt::UserRole;
+// The home-city drop-down's entries other than the favourites' indexes.
+constexpr int HomeEntry = -1;
+constexpr int OtherCityEntry = -2;
+constexpr int BlankEntry = -3;
+
+QString Text(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// Every handler catches everything: a failed action leaves the copy as it was.
+template <class Step>
+void Guarded(const char* what, Step step) {
+    try {
+        step();
+    } catch (...) {
+        qCWarning(lcUi) << what << "failed:" << CurrentExceptionText().c_str();
+    }
+}
+
+// A picture drawn by the dialog into a framed box.
+class PreviewBox : public QFrame {
+public:
+    PreviewBox(std::function<void(QPainter&, const QRect&)> draw, QWidget* parent)
+        : QFrame(parent), draw_(std::move(draw)) {
+        setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        setMinimumSize(240, 120);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QFrame::paintEvent(event);
+        QPainter painter(this);
+        Graphics::PreparePainter(painter);
+        const QRect inside = contentsRect();
+        painter.fillRect(inside, Qt::black);
+        Guarded("a preview", [&] { draw_(painter, inside); });
+    }
+
+private:
+    std::function<void(QPainter&, const QRect&)> draw_;
+};
+
+// Tab titles in the edition's order, and which page each shows.
+struct TabOrder {
+    std::array<const char*, CFormOptions::PageCount> Titles;
+    std::array<int, CFormOptions::PageCount> Pages;
+};
+
+TabOrder TabsOf(EnumAppKind kind) {
+    using P = CFormOptions;
+    switch (kind) {
+        case EnumAppKind::Weather:
+            return {{"General", "Favorite Cities", "Skyvane", "Earth Background", "Time Zones"},
+                    {P::General, P::FavoriteCities, P::WeatherDisplay, P::EarthBackground,
+                     P::TimeZones}};
+        case EnumAppKind::TimeZones:
+            return {{"General", "Time Zones", "Skyvane", "Favorite Cities", "Earth Background"},
+                    {P::General, P::TimeZones, P::WeatherDisplay, P::FavoriteCities,
+                     P::EarthBackground}};
+        case EnumAppKind::Earth:
+            break;
+    }
+    return {{"General", "Time Zones", "Weather", "Favorite Cities", "Earth Background"},
+            {P::General, P::TimeZones, P::WeatherDisplay, P::FavoriteCities, P::EarthBackground}};
+}
+
+QTreeWidget* MakeList(QWidget* parent, const QStringList& columns, const std::vector<int>& widths) {
+    auto* list = new QTreeWidget(parent);
+    list->setHeaderLabels(columns);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    for (std::size_t column = 0; column < widths.size(); ++column) {
+        list->setColumnWidth(static_cast<int>(column), widths[column]);
+    }
+    return list;
+}
+
+QPushButton* AddButton(QBoxLayout* layout, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    layout->addWidget(button);
+    return button;
+}
+
+// The favourite with the id, or the end.
+std::vector<City>::iterator FindFavourite(std::vector<City>& cities, int id) {
+    return std::find_if(cities.begin(), cities.end(),
+                        [id](const City& city) { return city.Id == id; });
+}
+
+bool SameText(const std::string& left, const QString& right) {
+    return Text(left).compare(right, Qt::CaseInsensitive) == 0;
+}
+
+// The sample the weather page's preview shows.
+City SampleCity() {
+    City city;
+    city.CityName = "City Name";
+    city.CurrentWeather.ReportDateTime = DateTime::UtcNow();
+    city.CurrentWeather.Temprature = 23.0F;
+    // With an icon, so that its size can be judged while it is changed.
+    city.CurrentWeather.WeatherCode = EnumWeatherCode::Fair;
+    return city;
+}
+
+}  // namespace
+
+CFormOptions::CFormOptions(OptionsDialogHost& host, const OptionsDialogSetup& setup, QWidget* owner)
+    : QDialog(owner), host_(host), setup_(setup) {
+    setWindowTitle(setup_.DisplayName + " " + setup_.Version);
+    setModal(false);
+    cityPicker_ = std::make_unique<CFormSelectCity>(setup_.CityRecords, this);
+    connect(cityPicker_.get(), &CFormSelectCity::citiesChosen, this,
+            [this] { Guarded("the chosen cities", [this] { OnCitiesChosen(); }); });
+    connect(cityPicker_.get(), &CFormSelectCity::choiceCancelled, this,
+            [this] { Guarded("the city choice", [this] { OnCityChoiceCancelled(); }); });
+
+    auto* layout = new QVBoxLayout(this);
+    tabs_ = new QTabWidget(this);
+    layout->addWidget(tabs_);
+    BuildPages();
+
+    auto* buttonRow = new QHBoxLayout;
+    QPushButton* webSite = AddButton(buttonRow, tr("Web Site"), this);
+    QPushButton* feedback = AddButton(buttonRow, tr("Feedback"), this);
+    buttonRow->addStretch();
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
+    buttonRow->addWidget(buttons);
+    layout->addLayout(buttonRow);
+    connect(buttons, &QDialogButtonBox::accepted, this, &CFormOptions::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &CFormOptions::reject);
+    connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
+            &CFormOptions::Apply);
+    connect(webSite, &QPushButton::clicked, this,
+            [this] { Guarded("the web site", [this] { host_.OpenWebSite(this); }); });
+    connect(feedback, &QPushButton::clicked, this,
+            [this] { Guarded("the feedback page", [this] { host_.OpenFeedback(this); }); });
+}
+
+CFormOptions::~CFormOptions() = default;
+
+void CFormOptions::BuildPages() {
+    const TabOrder order = TabsOf(setup_.Kind);
+    std::array<QWidget*, PageCount> pages{BuildGeneralPage(), BuildEarthBackgroundPage(),
+                                          BuildFavoriteCitiesPage(), BuildWeatherDisplayPage(),
+                                          BuildTimeZonesPage()};
+    for (int tab = 0; tab < PageCount; ++tab) {
+        const int page = order.Pages[static_cast<std::size_t>(tab)];
+        tabs_->addTab(pages[static_cast<std::size_t>(page)],
+                      tr(order.Titles[static_cast<std::size_t>(tab)]));
+        tabOfPage_[static_cast<std::size_t>(page)] = tab;
+    }
+}
+
+QCheckBox* CFormOptions::AddShowWeatherBox(QWidget* page) {
+    auto* box = new QCheckBox(tr("Show weather information on the map"), page);
+    connect(box, &QCheckBox::toggled, this, &CFormOptions::OnShowWeatherToggled);
+    const auto slot = std::find(showWeather_.begin(), showWeather_.end(), nullptr);
+    *slot = box;
+    return box;
+}
+
+QButtonGroup* CFormOptions::AddUnitsRadios(QWidget* page, QBoxLayout* layout) {
+    auto* group = new QButtonGroup(page);
+    auto* fahrenheit = new QRadioButton(tr("Fahrenheit (°F)"), page);
+    auto* celsius = new QRadioButton(tr("Celsius (°C)"), page);
+    group->addButton(fahrenheit, 0);
+    group->addButton(celsius, 1);
+    auto* row = new QHBoxLayout;
+    row->addWidget(fahrenheit);
+    row->addWidget(celsius);
+    row->addStretch();
+    layout->addLayout(row);
+    connect(group, &QButtonGroup::idClicked, this, [this](int id) { OnUnitsChosen(id == 1); });
+    const auto slot = std::find(units_.begin(), units_.end(), nullptr);
+    *slot = group;
+    return group;
+}
+
+QWidget* CFormOptions::BuildGeneralPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    updateWallpaper_ = new QCheckBox(tr("Update Desktop Wallpaper"), page);
+    layout->addWidget(updateWallpaper_);
+    connect(updateWallpaper_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!filling_ && working_) {
+            working_->UpdateWallpaper = on;
+        }
+    });
+    runAtLogin_ = new QCheckBox("Run " + setup_.DisplayName + " when I log in", page);
+    layout->addWidget(runAtLogin_);
+    layout->addWidget(AddShowWeatherBox(page));
+    AddUnitsRadios(page, layout);
+
+    auto* buttonRow = new QHBoxLayout;
+    QPushButton* screenSaver =
+        AddButton(buttonRow, "Make " + setup_.DisplayName + " my Screen Saver", page);
+    connect(screenSaver, &QPushButton::clicked, this,
+            [this] { Guarded("the screen saver", [this] { OnMakeScreenSaver(); }); });
+    if (setup_.Kind == EnumAppKind::Weather) {
+        QPushButton* backgrounds =
+            AddButton(buttonRow, tr("Add Your Own Weather Backgrounds"), page);
+        connect(backgrounds, &QPushButton::clicked, this, [this] {
+            Guarded("the weather backgrounds", [this] { host_.OpenWeatherBackgrounds(this); });
+        });
+    }
+    buttonRow->addStretch();
+    layout->addLayout(buttonRow);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* CFormOptions::BuildEarthBackgroundPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    auto* form = new QFormLayout;
+    background_ = new QComboBox(page);
+    for (const std::string& name : EarthBackgroundNames(setup_.EarthFolder)) {
+        background_->addItem(Text(name));
+    }
+    view_ = new QComboBox(page);
+    for (const RegionRecord& region : Regions::All()) {
+        view_->addItem(Text(region.Name));
+    }
+    form->addRow(tr("Earth Background:"), background_);
+    form->addRow(tr("View:"), view_);
+    layout->addLayout(form);
+    showClouds_ = new QCheckBox(tr("Show clouds"), page);
+    layout->addWidget(showClouds_);
+    backgroundPreview_ = new PreviewBox(
+        [this](QPainter& painter, const QRect& rect) { DrawBackgroundPreview(painter, rect); },
+        page);
+    layout->addWidget(backgroundPreview_, 1);
+
+    connect(background_, &QComboBox::currentTextChanged, this, [this](const QString& name) {
+        if (filling_ || !working_ || name.isEmpty()) {
+            return;
+        }
+        const std::string path = setup_.EarthFolder + name.toStdString();
+        // Only a picture that is there can be chosen.
+        if (QFileInfo(Text(path)).isFile()) {
+            working_->Background = BackgroundRecord{name.toStdString(), path};
+        }
+        UpdatePreviews();
+    });
+    connect(view_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        const auto views = Regions::All();
+        if (filling_ || !working_ || index < 0 || static_cast<std::size_t>(index) >= views.size()) {
+            return;
+        }
+        working_->Region = views[static_cast<std::size_t>(index)];
+        UpdatePreviews();
+    });
+    connect(showClouds_, &QCheckBox::toggled, this, [this](bool on) {
+        if (!filling_ && working_) {
+            working_->ShowClouds = on;
+            UpdatePreviews();
+        }
+    });
+    return page;
+}
+
+QWidget* CFormOptions::BuildWeatherDisplayPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(AddShowWeatherBox(page));
+    AddUnitsRadios(page, layout);
+
+    const auto addTextRow = [&](const QString& text, QCheckBox*& box, bool COptions::*option,
+                                FontValue COptions::*font, Color COptions::*color,
+                                const char* fontLocation) {
+        auto* row = new QHBoxLayout;
+        box = new QCheckBox(text, page);
+        row->addWidget(box, 1);
+        QPushButton* fontButton = AddButton(row, tr("Font"), page);
+        QPushButton* colorButton = AddButton(row, tr("Color"), page);
+        layout->addLayout(row);
+        connect(box, &QCheckBox::toggled, this, [this, option](bool on) {
+            if (!filling_ && working_) {
+                (*working_).*option = on;
+                UpdatePreviews();
+            }
+        });
+        connect(fontButton, &QPushButton::clicked, this, [this, font, fontLocation] {
+            if (working_) {
+                ChooseFont((*working_).*font, fontLocation);
+            }
+        });
+        connect(colorButton, &QPushButton::clicked, this, [this, color] {
+            if (working_) {
+                ChooseColor((*working_).*color);
+            }
+        });
+    };
+    addTextRow(tr("Show City Name"), showCityName_, &COptions::DispalyCityName,
+               &COptions::FontCityName, &COptions::ColorCityName,
+               "CFormOptions::OnBnClickedCityNameFont (839)");
+    addTextRow(tr("Show City Temprature"), showTemperature_, &COptions::DisplayCityTemprature,
+               &COptions::FontCityTemprature, &COptions::ColorCityTemprature,
+               "CFormOptions::OnBnClickedTempratureFont (877)");
+
+    auto* scaleRow = new QHBoxLayout;
+    scaleRow->addWidget(new QLabel(tr("Change Weather Icon Size"), page));
+    iconScale_ = new QSlider(Qt::Horizontal, page);
+    iconScale_->setRange(MinimumIconScale, MaximumIconScale);
+    iconScale_->setSingleStep(5);
+    iconScale_->setPageStep(20);
+    scaleRow->addWidget(iconScale_, 1);
+    iconScaleLabel_ = new QLabel(page);
+    iconScaleLabel_->setMinimumWidth(iconScaleLabel_->fontMetrics().horizontalAdvance("3000%"));
+    scaleRow->addWidget(iconScaleLabel_);
+    layout->addLayout(scaleRow);
+    connect(iconScale_, &QSlider::valueChanged, this, &CFormOptions::OnIconScaleChanged);
+
+    weatherPreview_ = new PreviewBox(
+        [this](QPainter& painter, const QRect& rect) { DrawWeatherPreview(painter, rect); }, page);
+    layout->addWidget(weatherPreview_, 1);
+    return page;
+}
+
+QWidget* CFormOptions::BuildFavoriteCitiesPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(AddShowWeatherBox(page));
+    auto* form = new QFormLayout;
+    homeCity_ = new QComboBox(page);
+    form->addRow(tr("Home City (Local Weather)"), homeCity_);
+    layout->addLayout(form);
+    connect(homeCity_, &QComboBox::activated, this, [this](int index) {
+        Guarded("the home city", [this, index] { OnHomeCityActivated(index); });
+    });
+
+    favourites_ = MakeList(page, {tr("City"), tr("Details")}, {220, 220});
+    favourites_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    favourites_->setSortingEnabled(true);
+    favourites_->sortByColumn(0, Qt::AscendingOrder);
+    layout->addWidget(favourites_, 1);
+    connect(favourites_, &QTreeWidget::itemDoubleClicked, this,
+            [this] { Guarded("the display name", [this] { OnChangeDisplayName(false); }); });
+
+    auto* buttons = new QHBoxLayout;
+    QPushButton* add = AddButton(buttons, tr("Add City"), page);
+    QPushButton* remove = AddButton(buttons, tr("Remove City"), page);
+    QPushButton* rename = AddButton(buttons, tr("Change Display Name"), page);
+    buttons->addStretch();
+    layout->addLayout(buttons);
+    connect(add, &QPushButton::clicked, this, [this] {
+        Guarded("the city picker",
+                [this] { cityPicker_->Showup(CFormSelectCity::Purpose::Favourites); });
+    });
+    connect(remove, &QPushButton::clicked, this,
+            [this] { Guarded("removing cities", [this] { OnRemoveCity(); }); });
+    connect(rename, &QPushButton::clicked, this,
+            [this] { Guarded("the display name", [this] { OnChangeDisplayName(true); }); });
+    return page;
+}
+
+QWidget* CFormOptions::BuildTimeZonesPage() {
+    auto* page = new QWidget(this);
+    auto* layout = new QVBoxLayout(page);
+
+    auto* showOn = new QHBoxLayout;
+    auto* showOnLabel = new QLabel(tr("Show time zones on: "), page);
+    zonesOnWallpaper_ = new QCheckBox(tr("Wallpaper"), page);
+    zonesOnScreenSaver_ = new QCheckBox(tr("Screen Saver"), page);
+    showOn->addWidget(showOnLabel);
+    showOn->addWidget(zonesOnWallpaper_);
+    showOn->addWidget(zonesOnScreenSaver_);
+    showOn->addStretch();
+    layout->addLayout(showOn);
+    // The weather edition's wallpaper and screen saver show no clocks.
+    if (setup_.Kind == EnumAppKind::Weather) {
+        showOnLabel->hide();
+        zonesOnWallpaper_->hide();
+        zonesOnScreenSaver_->hide();
+    }
+
+    timeZones_ = MakeList(page, {tr("Display Name"), tr("Time Zone")}, {120, 320});
+    timeZones_->setSelectionMode(QAbstractItemView::SingleSelection);
+    layout->addWidget(timeZones_, 1);
+    connect(timeZones_, &QTreeWidget::itemDoubleClicked, this,
+            [this] { Guarded("editing a time zone", [this] { OnEditTimeZone(false); }); });
+    auto* listButtons = new QHBoxLayout;
+    QPushButton* add = AddButton(listButtons, tr("Add"), page);
+    QPushButton* remove = AddButton(listButtons, tr("Remove"), page);
+    QPushButton* edit = AddButton(listButtons, tr("Edit"), page);
+    listButtons->addStretch();
+    layout->addLayout(listButtons);
+    connect(add, &QPushButton::clicked, this,
+            [this] { Guarded("adding a time zone", [this] { OnAddTimeZone(); }); });
+    connect(remove, &QPushButton::clicked, this,
+            [this] { Guarded("removing a time zone", [this] { OnRemoveTimeZone(); }); });
+    connect(edit, &QPushButton::clicked, this,
+            [this] { Guarded("editing a time zone", [this] { OnEditTimeZone(true); }); });
+
+    auto* textRow = new QHBoxLayout;
+    showDate_ = new QCheckBox(tr("Show Date"), page);
+    showDayOfWeek_ = new QCheckBox(tr("Show Day Of Week"), page);
+    auto* twelve = new QRadioButton(tr("12 hour (AM/PM)"), page);
+    auto* twentyFour = new QRadioButton(tr("24 hour"), page);
+    hourFormat_ = new QButtonGroup(page);
+    hourFormat_->addButton(twelve, 1);
+    hourFormat_->addButton(twentyFour, 2);
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{showDate_, showDayOfWeek_, twelve, twentyFour}) {
+        textRow->addWidget(widget);
+    }
+    textRow->addStretch();
+    layout->addLayout(textRow);
+
+    auto* appearance = new QGroupBox(tr("Customize the appearance on the Map"), page);
+    auto* appearanceRow = new QHBoxLayout(appearance);
+    QPushButton* font = AddButton(appearanceRow, tr("Font"), appearance);
+    QPushButton* color = AddButton(appearanceRow, tr("Color"), appearance);
+    appearanceRow->addStretch();
+    layout->addWidget(appearance);
+
+    const auto bindBox = [this](QCheckBox* box, bool COptions::*option) {
+        connect(box, &QCheckBox::toggled, this, [this, option](bool on) {
+            if (!filling_ && working_) {
+                (*working_).*option = on;
+            }
+        });
+    };
+    bindBox(zonesOnWallpaper_, &COptions::ShowTimeZonesOnWallpaper);
+    bindBox(zonesOnScreenSaver_, &COptions::ShowTimeZonesOnScreenSaver);
+    bindBox(showDate_, &COptions::TzShowDate);
+    bindBox(showDayOfWeek_, &COptions::TzShowDayOfWeek);
+    connect(hourFormat_, &QButtonGroup::idClicked, this, [this](int format) {
+        if (working_) {
+            working_->TzHourFormat = format;
+        }
+    });
+    connect(font, &QPushButton::clicked, this, [this] {
+        if (working_) {
+            ChooseFont(working_->FontTzMap, "CFormOptions::OnBnClickedTimeZoneFontMap (1382)");
+        }
+    });
+    connect(color, &QPushButton::clicked, this, [this] {
+        if (working_) {
+            ChooseColor(working_->ColorTzMap);
+        }
+    });
+    return page;
+}
+
+void CFormOptions::Show(int page) {
+    const COptions* live = host_.LiveOptions();
+    if (live == nullptr) {
+        return;
+    }
+    try {
+        if (page >= 0 && page < PageCount) {
+            tabs_->setCurrentIndex(tabOfPage_[static_cast<std::size_t>(page)]);
+        }
+        if (isHidden() || !working_) {
+            working_ = std::make_unique<COptions>(*live);
+            Fill();
+            show();
+        }
+        raise();
+        activateWindow();
+    } catch (...) {
+        qCWarning(lcUi) << "the options could not be shown:" << CurrentExceptionText().c_str();
+        hide();
+        working_.reset();
+    }
+}
+
+int CFormOptions::CurrentPage() const {
+    const auto found = std::find(tabOfPage_.begin(), tabOfPage_.end(), tabs_->currentIndex());
+    return static_cast<int>(found - tabOfPage_.begin());
+}
+
+void CFormOptions::Fill() {
+    const QSignalBlocker blockTabs(tabs_);
+    filling_ = true;
+    const COptions& options = *working_;
+    updateWallpaper_->setChecked(options.UpdateWallpaper);
+    runAtLogin_->setChecked(host_.RunsAtLogin());
+    for (QCheckBox* box : showWeather_) {
+        box->setChecked(options.ShowWeather);
+    }
+    for (QButtonGroup* group : units_) {
+        group->button(options.UseMetricSystem ? 1 : 0)->setChecked(true);
+    }
+    background_->setCurrentIndex(background_->findText(Text(options.Background.FileName)));
+    view_->setCurrentIndex(view_->findText(Text(options.Region.Name)));
+    showClouds_->setChecked(options.ShowClouds);
+    showCityName_->setChecked(options.DispalyCityName);
+    showTemperature_->setChecked(options.DisplayCityTemprature);
+    iconScale_->setValue(options.WeatherIconScale);
+    iconScaleLabel_->setText(QString::asprintf("%i%%", options.WeatherIconScale));
+    zonesOnWallpaper_->setChecked(options.ShowTimeZonesOnWallpaper);
+    zonesOnScreenSaver_->setChecked(options.ShowTimeZonesOnScreenSaver);
+    showDate_->setChecked(options.TzShowDate);
+    showDayOfWeek_->setChecked(options.TzShowDayOfWeek);
+    if (QAbstractButton* format = hourFormat_->button(options.TzHourFormat)) {
+        format->setChecked(true);
+    } else {
+        // A format the file made up is shown as neither until one is chosen.
+        hourFormat_->setExclusive(false);
+        for (QAbstractButton* button : hourFormat_->buttons()) {
+            button->setChecked(false);
+        }
+        hourFormat_->setExclusive(true);
+    }
+    filling_ = false;
+    FillHomeCities();
+    FillFavourites();
+    FillTimeZones();
+    UpdatePreviews();
+}
+
+void CFormOptions::FillHomeCities() {
+    homeCity_->clear();
+    const COptions& options = *working_;
+    if (options.HomeCity) {
+        homeCity_->addItem(Text(options.HomeCity->CityName), HomeEntry);
+    }
+    homeCity_->addItem(tr(OtherCityText), OtherCityEntry);
+    if (options.Cities && !options.Cities->empty()) {
+        homeCity_->addItem(" ", BlankEntry);
+        int index = 0;
+        for (const City& city : *options.Cities) {
+            homeCity_->addItem(Text(city.CityName), index++);
+        }
+    }
+    homeCity_->setCurrentIndex(options.HomeCity ? 0 : -1);
+}
+
+void CFormOptions::FillFavourites() {
+    favourites_->clear();
+    const COptions& options = *working_;
+    const auto addRow = [this](const City& city) {
+        auto* row = new QTreeWidgetItem(favourites_, {Text(city.CityName), Text(city.Details)});
+        row->setData(0, CityIdRole, city.Id);
+    };
+    if (options.HomeCity) {
+        addRow(*options.HomeCity);
+    }
+    if (options.Cities) {
+        for (const City& city : *options.Cities) {
+            addRow(city);
+        }
+    }
+}
+
+void CFormOptions::FillTimeZones() {
+    timeZones_->clear();
+    if (!working_->TimeZones) {
+        return;
+    }
+    for (const TimeZoneItem& item : *working_->TimeZones) {
+        new QTreeWidgetItem(timeZones_, {Text(item.Label), Text(item.Info.DisplayName)});
+    }
+}
+
+void CFormOptions::UpdatePreviews() {
+    backgroundPreview_->update();
+    weatherPreview_->update();
+}
+
+const QImage& CFormOptions::PreviewDay() {
+    if (previewPath_ != working_->Background.Path) {
+        previewPath_ = working_->Background.Path;
+        previewDay_ =
+            Graphics::LoadPictureFitted(previewPath_, Graphics::WorldPicture, PreviewPictureBox);
+    }
+    return previewDay_;
+}
+
+void CFormOptions::DrawBackgroundPreview(QPainter& painter, const QRect& rect) {
+    if (!working_) {
+        return;
+    }
+    DrawRegion(painter, PreviewDay(), working_->Region, rect);
+    if (!working_->ShowClouds) {
+        return;
+    }
+    const QImage& clouds = setup_.Renderer.CloudLayer();
+    if (clouds.cacheKey() != previewCloudsKey_) {
+        previewCloudsKey_ = clouds.cacheKey();
+        previewClouds_ =
+            clouds.scaled(PreviewPictureBox, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    DrawCloudLayer(painter, previewClouds_, working_->Region, rect);
+}
+
+void CFormOptions::DrawWeatherPreview(QPainter& painter, const QRect& rect) {
+    if (!working_) {
+        return;
+    }
+    DrawRegion(painter, PreviewDay(), working_->Region, rect);
+    DrawCityItem(painter, *working_, setup_.Pictures, SampleCity(), true, true, true, rect.center(),
+                 DateTime::UtcNow());
+}
+
+void CFormOptions::OnShowWeatherToggled(bool on) {
+    if (filling_ || !working_) {
+        return;
+    }
+    working_->ShowWeather = on;
+    for (QCheckBox* box : showWeather_) {
+        const QSignalBlocker block(box);
+        box->setChecked(on);
+    }
+}
+
+void CFormOptions::OnUnitsChosen(bool metric) {
+    if (!working_) {
+        return;
+    }
+    working_->UseMetricSystem = metric;
+    for (QButtonGroup* group : units_) {
+        group->button(metric ? 1 : 0)->setChecked(true);
+    }
+    UpdatePreviews();
+}
+
+void CFormOptions::OnIconScaleChanged(int scale) {
+    if (filling_ || !working_ || scale < MinimumIconScale || scale > MaximumIconScale) {
+        return;
+    }
+    working_->WeatherIconScale = scale;
+    iconScaleLabel_->setText(QString::asprintf("%i%%", scale));
+    weatherPreview_->update();
+}
+
+void CFormOptions::ChooseFont(FontValue& font, const char* location) {
+    if (font.Family.empty() || !(font.Size > 0.0)) {
+        qCWarning(lcUi) << location << "the font cannot be described";
+        return;
+    }
+    QFont current(Text(font.Family));
+    current.setPointSizeF(font.Size);
+    current.setBold((font.Style & FontValue::Bold) != 0);
+    current.setItalic((font.Style & FontValue::Italic) != 0);
+    current.setUnderline((font.Style & FontValue::Underline) != 0);
+    current.setStrikeOut((font.Style & FontValue::Strikeout) != 0);
+    bool chosen = false;
+    const QFont picked = QFontDialog::getFont(&chosen, current, this);
+    if (!chosen) {
+        return;
+    }
+    // Qt's dialog speaks points already.
+    int style = 0;
+    style |= picked.weight() >= QFont::Bold ? FontValue::Bold : 0;
+    style |= picked.italic() ? FontValue::Italic : 0;
+    style |= picked.underline() ? FontValue::Underline : 0;
+    style |= picked.strikeOut() ? FontValue::Strikeout : 0;
+    font = FontValue{picked.family().toStdString(), picked.pointSizeF(), style};
+    UpdatePreviews();
+}
+
+void CFormOptions::ChooseColor(Color& color) {
+    const QColor picked = QColorDialog::getColor(Graphics::ToQColor(color), this);
+    if (!picked.isValid()) {
+        return;
+    }
+    color = Color::FromRgb(picked.red(), picked.green(), picked.blue());
+    UpdatePreviews();
+}
+
+void CFormOptions::OnMakeScreenSaver() {
+    if (host_.MakeScreenSaver()) {
+        QMessageBox::information(this, setup_.DisplayName, tr(ScreenSaverDoneText));
+    } else {
+        QMessageBox::critical(this, setup_.DisplayName, tr(ScreenSaverFailedText));
+    }
+}
+
+void CFormOptions::Message(const QString& text) {
+    QMessageBox::information(this, QString(), text);
+}
+
+void CFormOptions::SwapWithHomeCity(int favouriteIndex) {
+    std::vector<City>& cities = *working_->Cities;
+    City chosen = std::move(cities[static_cast<std::size_t>(favouriteIndex)]);
+    cities.erase(cities.begin() + favouriteIndex);
+    if (working_->HomeCity) {
+        cities.push_back(std::move(*working_->HomeCity));
+    }
+    working_->HomeCity = new City(std::move(chosen));
+}
+
+void CFormOptions::OnHomeCityActivated(int index) {
+    if (!working_) {
+        return;
+    }
+    const int entry = homeCity_->itemData(index).toInt();
+    if (entry == OtherCityEntry) {
+        cityPicker_->Showup(CFormSelectCity::Purpose::HomeCity);
+        return;
+    }
+    if (entry >= 0 && working_->Cities &&
+        static_cast<std::size_t>(entry) < working_->Cities->size() &&
+        !(working_->HomeCity &&
+          working_->HomeCity->Id == (*working_->Cities)[static_cast<std::size_t>(entry)].Id)) {
+        SwapWithHomeCity(entry);
+        FillFavourites();
+    }
+    FillHomeCities();
+}
+
+void CFormOptions::OnCitiesChosen() {
+    if (!working_) {
+        return;
+    }
+    const std::vector<CityRecord> records = cityPicker_->SelectedRecords();
+    if (!working_->Cities) {
+        working_->Cities = new std::vector<City>;
+    }
+    std::vector<City>& cities = *working_->Cities;
+    const auto isHome = [this](int id) {
+        return working_->HomeCity && working_->HomeCity->Id == id;
+    };
+    if (cityPicker_->CurrentPurpose() == CFormSelectCity::Purpose::Favourites) {
+        for (const CityRecord& record : records) {
+            if (!isHome(record.Id) && FindFavourite(cities, record.Id) == cities.end()) {
+                cities.emplace_back(record);
+            }
+        }
+    } else if (!records.empty() && !isHome(records.front().Id)) {
+        const auto favourite = FindFavourite(cities, records.front().Id);
+        if (favourite != cities.end()) {
+            SwapWithHomeCity(static_cast<int>(favourite - cities.begin()));
+        } else {
+            if (working_->HomeCity) {
+                cities.push_back(std::move(*working_->HomeCity));
+            }
+            working_->HomeCity = new City(records.front());
+        }
+    }
+    FillHomeCities();
+    FillFavourites();
+}
+
+void CFormOptions::OnCityChoiceCancelled() {
+    if (working_ && cityPicker_->CurrentPurpose() == CFormSelectCity::Purpose::HomeCity) {
+        FillHomeCities();
+    }
+}
+
+void CFormOptions::OnRemoveCity() {
+    const QList<QTreeWidgetItem*> rows = favourites_->selectedItems();
+    if (rows.isEmpty()) {
+        Message(tr(SelectCityText));
+        return;
+    }
+    for (const QTreeWidgetItem* row : rows) {
+        const int id = row->data(0, CityIdRole).toInt();
+        if (working_->HomeCity && working_->HomeCity->Id == id) {
+            working_->HomeCity = nullptr;
+        } else if (working_->Cities) {
+            const auto favourite = FindFavourite(*working_->Cities, id);
+            if (favourite != working_->Cities->end()) {
+                working_->Cities->erase(favourite);
+            }
+        }
+    }
+    FillFavourites();
+    FillHomeCities();
+}
+
+void CFormOptions::OnChangeDisplayName(bool fromButton) {
+    const QList<QTreeWidgetItem*> rows = favourites_->selectedItems();
+    if (rows.size() != 1) {
+        if (fromButton) {
+            Message(tr(SelectOneCityText));
+        }
+        return;
+    }
+    const int id = rows.front()->data(0, CityIdRole).toInt();
+    City* city = nullptr;
+    if (working_->HomeCity && working_->HomeCity->Id == id) {
+        city = working_->HomeCity.Get();
+    } else if (working_->Cities) {
+        const auto favourite = FindFavourite(*working_->Cities, id);
+        city = favourite != working_->Cities->end() ? &*favourite : nullptr;
+    }
+    if (city == nullptr) {
+        return;
+    }
+    CFormEditCity editor(*city, this);
+    if (editor.exec() != QDialog::Accepted) {
+        return;
+    }
+    FillFavourites();
+    for (int index = 0; index < favourites_->topLevelItemCount(); ++index) {
+        QTreeWidgetItem* row = favourites_->topLevelItem(index);
+        if (row->data(0, CityIdRole).toInt() == id) {
+            favourites_->setCurrentItem(row);
+            favourites_->scrollToItem(row);
+            break;
+        }
+    }
+    FillHomeCities();
+}
+
+void CFormOptions::OnAddTimeZone() {
+    std::string label;
+    std::string zone;
+    FormEditTimeZone editor(label, zone, this);
+    if (editor.exec() != QDialog::Accepted) {
+        return;
+    }
+    TimeZoneItem item{label, TimeZoneInfo::FindTimeZoneByDisplayName(zone)};
+    if (!working_->TimeZones) {
+        working_->TimeZones = new std::vector<TimeZoneItem>;
+    }
+    working_->TimeZones->push_back(std::move(item));
+    FillTimeZones();
+}
+
+namespace {
+
+// The first item showing the row's texts, ignoring case.
+std::vector<TimeZoneItem>::iterator FindZoneOfRow(std::vector<TimeZoneItem>& items,
+                                                  const QTreeWidgetItem& row) {
+    return std::find_if(items.begin(), items.end(), [&row](const TimeZoneItem& item) {
+        return SameText(item.Label, row.text(0)) && SameText(item.Info.DisplayName, row.text(1));
+    });
+}
+
+}  // namespace
+
+void CFormOptions::OnEditTimeZone(bool fromButton) {
+    const QList<QTreeWidgetItem*> rows = timeZones_->selectedItems();
+    if (rows.size() != 1) {
+        if (fromButton) {
+            Message(tr(SelectOneItemText));
+        }
+        return;
+    }
+    std::string label = rows.front()->text(0).toStdString();
+    std::string zone = rows.front()->text(1).toStdString();
+    FormEditTimeZone editor(label, zone, this);
+    if (editor.exec() != QDialog::Accepted || !working_->TimeZones) {
+        return;
+    }
+    TimeZoneItem edited{label, TimeZoneInfo::FindTimeZoneByDisplayName(zone)};
+    const auto found = FindZoneOfRow(*working_->TimeZones, *rows.front());
+    if (found != working_->TimeZones->end()) {
+        *found = std::move(edited);
+    }
+    FillTimeZones();
+}
+
+void CFormOptions::OnRemoveTimeZone() {
+    const QList<QTreeWidgetItem*> rows = timeZones_->selectedItems();
+    if (rows.isEmpty()) {
+        Message(tr(SelectOneItemText));
+        return;
+    }
+    if (working_->TimeZones) {
+        const auto found = FindZoneOfRow(*working_->TimeZones, *rows.front());
+        if (found != working_->TimeZones->end()) {
+            working_->TimeZones->erase(found);
+        }
+    }
+    FillTimeZones();
+}
+
+bool CFormOptions::Commit() {
+    if (!working_) {
+        return false;
+    }
+    try {
+        host_.Commit(COptions(*working_), runAtLogin_->isChecked());
+        return true;
+    } catch (...) {
+        const std::string error = CurrentExceptionText();
+        hide();
+        working_.reset();
+        ShowError(error, setup_.DisplayName.toStdString());
+        return false;
+    }
+}
+
+void CFormOptions::EndConfigurationRun() {
+    hide();
+    working_.reset();
+    host_.EndConfiguration();
+}
+
+void CFormOptions::accept() {
+    if (!Commit()) {
+        return;
+    }
+    if (setup_.ConfigureMode) {
+        EndConfigurationRun();
+        return;
+    }
+    hide();
+    working_.reset();
+}
+
+void CFormOptions::Apply() {
+    if (!Commit()) {
+        return;
+    }
+    if (setup_.ConfigureMode) {
+        EndConfigurationRun();
+        return;
+    }
+    Guarded("a fresh copy of the options", [this] {
+        const COptions* live = host_.LiveOptions();
+        if (live == nullptr) {
+            hide();
+            working_.reset();
+            return;
+        }
+        working_ = std::make_unique<COptions>(*live);
+        Fill();
+    });
+}
+
+void CFormOptions::reject() {
+    cityPicker_->hide();
+    if (setup_.ConfigureMode) {
+        EndConfigurationRun();
+        return;
+    }
+    hide();
+    working_.reset();
+}
+
+void CFormOptions::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    reject();
+}
