@@ -13,6 +13,7 @@
 #include "render/CloudLayer.h"
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
+#include "ui/FormOptions.h"
 #include "ui/FormScreenSaver.h"
 #include "ui/FormTimeZones.h"
 #include "weather/WeatherServiceNoaa.h"
@@ -27,7 +28,7 @@ Application::Application()
     : Options(Program::Kind(), OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
                                             Program::PathCities(), Program::PathEarthFolder()}),
       CityRecords(Program::PathCityRecords()),
-      Pictures(Program::PathInstallation()),
+      Pictures(Program::PathInstallation(), Program::PathUserWeatherBackgroundsFolder()),
       Renderer({Program::PathInstallation(), Program::PathLocalUserAppData()}, Program::Mode(),
                Pictures) {
     current = this;

@@ -13,8 +13,10 @@
 class CFormEarth;
 class CFormHidden;
 class CFormLocalWeather;
+class CFormOptions;
 class CFormScreenSaver;
 class CFormTimeZones;
+class OptionsDialogHost;
 class WallpaperOutput;
 
 // Everything of the running edition that owns resources, in one object on the
@@ -69,6 +71,9 @@ public:
     std::unique_ptr<CFormEarth> FormEarth;
     std::unique_ptr<CFormLocalWeather> FormLocalWeather;
     std::unique_ptr<CFormTimeZones> FormTimeZones;
+    // The options dialog and what it asks of the program.
+    std::unique_ptr<OptionsDialogHost> OptionsHost;
+    std::unique_ptr<CFormOptions> FormOptions;
     // The screen saver's window, full screen or as the preview.
     std::unique_ptr<CFormScreenSaver> FormScreenSaver;
     std::unique_ptr<CFormHidden> FormHidden;

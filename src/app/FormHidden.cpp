@@ -15,6 +15,7 @@
 #include "core/Exceptions.h"
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
+#include "ui/FormOptions.h"
 #include "ui/FormTimeZones.h"
 #include "ui/Links.h"
 
@@ -181,14 +182,22 @@ void CFormHidden::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-// The options dialog comes with its own window; until then its commands only
-// say so in the log.
+void CFormHidden::OpenOptionsOn(int page) {
+    if (application_.FormOptions) {
+        application_.FormOptions->Show(page);
+    }
+}
+
 void CFormHidden::OpenOptions() {
-    qCInfo(lcApp) << "the options dialog is not part of this build";
+    OpenOptionsOn(-1);
 }
 
 void CFormHidden::ChangeLocation() {
-    qCInfo(lcApp) << "the options dialog is not part of this build";
+    OpenOptionsOn(CFormOptions::FavoriteCities);
+}
+
+void CFormHidden::ChangeTimeZones() {
+    OpenOptionsOn(CFormOptions::TimeZones);
 }
 
 void CFormHidden::ShowTimeZones() {

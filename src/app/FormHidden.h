@@ -47,9 +47,11 @@ public:
     // A message of another process of the same edition.
     void OnInstanceMessage(int message);
 
-    // The menu's and the windows' commands.
+    // The menu's and the windows' commands. The options open on their
+    // current page, the favourite cities' or the time zones'.
     void OpenOptions();
     void ChangeLocation();
+    void ChangeTimeZones();
     void ShowTimeZones();
     void ShowEarth();
     void ShowLocalWeather();
@@ -59,6 +61,7 @@ public:
     void ExitProgram();
 
 private:
+    void OpenOptionsOn(int page);
     void BuildTrayMenu();
     void OnWeatherTimer();
     void OnRedrawTimer();

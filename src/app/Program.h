@@ -114,6 +114,9 @@ const std::string& PathTimeZones();
 const std::string& PathCloudsPng();
 const std::string& PathWallpaperFolder();
 const std::string& PathTempFolder();
+// The user's own weather backgrounds, laid out as the installation's; made
+// only when the user asks to add some.
+const std::string& PathUserWeatherBackgroundsFolder();
 
 // The file that marks a folder as holding the installation data.
 inline constexpr const char* InstallationMarkerFileName = "Installation.txt";

@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QThreadPool>
+#include <QWindow>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -11,6 +12,7 @@
 #include "app/FormHidden.h"
 #include "app/Guarded.h"
 #include "app/Program.h"
+#include "app/ProgramOptions.h"
 #include "app/UpdateCheck.h"
 #include "app/WallpaperOutput.h"
 #include "core/Exceptions.h"
@@ -23,6 +25,7 @@
 #include "ui/FormAbout.h"
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
+#include "ui/FormOptions.h"
 #include "ui/FormScreenSaver.h"
 #include "ui/FormTimeZones.h"
 #include "ui/Links.h"
@@ -117,9 +120,9 @@ std::unique_ptr<CFormTimeZones> MakeFormTimeZones(Application& application) {
     CFormTimeZones* window = form.get();
     // Both lead to the options on the time-zones page.
     QObject::connect(window, &CFormTimeZones::changeTimeZonesRequested, window,
-                     TrayCommand(application, &CFormHidden::OpenOptions));
+                     TrayCommand(application, &CFormHidden::ChangeTimeZones));
     QObject::connect(window, &CFormTimeZones::optionsRequested, window,
-                     TrayCommand(application, &CFormHidden::OpenOptions));
+                     TrayCommand(application, &CFormHidden::ChangeTimeZones));
     QObject::connect(window, &CFormTimeZones::earthRequested, window,
                      TrayCommand(application, &CFormHidden::ShowEarth));
     return form;
@@ -199,6 +202,7 @@ bool OnStartupDesktop() {
     application.FormEarth = MakeFormEarth(application);
     application.FormLocalWeather = MakeFormLocalWeather(application);
     application.FormTimeZones = MakeFormTimeZones(application);
+    application.FormOptions = MakeFormOptions(application);
     application.FormHidden = std::make_unique<CFormHidden>(application);
     if (InstanceChannel* channel = Instance()) {
         QObject::connect(channel, &InstanceChannel::messageReceived, application.FormHidden.get(),
@@ -280,9 +284,27 @@ bool OnStartupSS_SS() {
 }
 
 bool OnStartupSS_Configure() {
-    std::fprintf(stderr, "%s: the options dialog is not part of this build yet.\n",
-                 AppDisplayName().c_str());
-    return false;
+    Application& application = Application::Current();
+    application.Renderer.LoadStartupPictures();
+    application.Pictures.Load();
+    application.LoadData();
+    try {
+        application.FormOptions = MakeFormOptions(application);
+    } catch (...) {
+        static constexpr const char* Location = "Program::OnStartupSS_Configure (1741)";
+        RaiseError(Location);
+    }
+    CFormOptions& dialog = *application.FormOptions;
+    // The screen-saver settings that asked for the dialog keep it in front of them.
+    if (ParentWindow() != 0) {
+        dialog.winId();
+        if (QWindow* owner = QWindow::fromWinId(static_cast<WId>(ParentWindow()))) {
+            owner->QObject::setParent(&dialog);
+            dialog.windowHandle()->setTransientParent(owner);
+        }
+    }
+    dialog.Show(CFormOptions::General);
+    return true;
 }
 
 bool OnStartupSS_Preview() {
@@ -328,6 +350,9 @@ void Exit() {
         if (application.FormTimeZones) {
             application.FormTimeZones->hide();
         }
+        if (application.FormOptions) {
+            application.FormOptions->hide();
+        }
         application.Settings.Save(PathSettings());
         application.Pool.Stop(100);
         if (application.Wallpaper) {
@@ -356,6 +381,8 @@ void OnShutdown() {
     application.FormLocalWeather.reset();
     application.FormTimeZones.reset();
     application.FormEarth.reset();
+    application.FormOptions.reset();
+    application.OptionsHost.reset();
     application.Wallpaper.reset();
 }
 

@@ -181,6 +181,11 @@ const std::string& PathWallpaperFolder() {
     return CachedFolder(Values().Paths.WallpaperFolder, PathLocalUserAppData(), "Wallpaper/");
 }
 
+const std::string& PathUserWeatherBackgroundsFolder() {
+    return Cached(Values().Paths.UserWeatherBackgroundsFolder, PathLocalUserAppData(),
+                  "Weather Backgrounds/");
+}
+
 const std::string& PathTempFolder() {
     return CachedFolder(Values().Paths.TempFolder, PathLocalUserAppData(), "Temp/");
 }

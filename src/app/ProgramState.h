@@ -19,7 +19,7 @@ struct PathCache {
         LargeWeatherIconsFolder, SmallWeatherIconsFolder, UIFolder, LocalWeatherBackground,
         CloudsFallback;
     std::string Options, Settings, Cities, TimeZones;
-    std::string CloudsPng, WallpaperFolder, TempFolder;
+    std::string CloudsPng, WallpaperFolder, TempFolder, UserWeatherBackgroundsFolder;
 };
 
 struct ProcessValues {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QMessageBox>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include "app/Application.h"
 #include "app/OneShotRender.h"
 #include "app/Program.h"
+#include "core/ErrorDisplay.h"
 #include "platform/UnixSignalWatcher.h"
 
 namespace {
@@ -44,6 +46,11 @@ int RunEventLoop(int argc, char** argv) {
                          Program::Exit();
                          QCoreApplication::exit(128 + signalNumber);
                      });
+    // Failures the user must hear of come up in a message box.
+    SetErrorDisplay([](const std::string& text, const std::string& caption) {
+        QMessageBox::critical(nullptr, QString::fromStdString(caption),
+                              QString::fromStdString(text));
+    });
     Application application;
     int exitCode = 0;
     try {
@@ -84,11 +91,6 @@ int main(int argc, char** argv) {
         }
         std::fprintf(stderr, "%s --quit: no running %s answered.\n", name.c_str(), name.c_str());
         return 1;
-    }
-    // The options dialog comes with its own windows; configuring says so and ends.
-    if (Program::Mode() == EnumAppMode::Configure) {
-        Program::OnStartupSS_Configure();
-        return 0;
     }
     if (!HasDisplay()) {
         std::fprintf(stderr,

@@ -35,7 +35,8 @@ protected:
                              {"XSCREENSAVER_WINDOW", std::nullopt}}));
     }
     void Xdotool(const std::string& arguments) {
-        const std::string command = "DISPLAY=" + server_.Display() + " xdotool " + arguments;
+        const std::string command =
+            "DISPLAY=" + server_.Display() + " timeout 30 xdotool " + arguments;
         ASSERT_EQ(std::system(command.c_str()), 0) << command;
     }
     // The map is drawn when the four corners of the area are no longer black.
@@ -106,6 +107,23 @@ TEST_F(ScreenSaverProgramTest, AsAHackItDrawsIntoTheGivenWindowAndEndsOnTerminat
     program->Signal(SIGTERM);
     EXPECT_EQ(program->WaitForExit(10s), 128 + SIGTERM);
     EXPECT_LT(std::chrono::steady_clock::now() - signalled, 1s);
+}
+
+// Configuring from the screen-saver form: Escape ends the run without saving,
+// Return saves the options and ends it.
+TEST_F(ScreenSaverProgramTest, ConfiguringSavesOnOkAndNothingOnCancel) {
+    const std::string options = home_.Folder() + ".config/Terravue/Options.txt";
+    const std::string find =
+        "search --sync --onlyvisible --name 'Terravue 7.4.3' windowfocus --sync ";
+    auto cancelled = Start({"/c"});
+    Xdotool(find + "key Escape");
+    EXPECT_EQ(cancelled->WaitForExit(10s), 0);
+    EXPECT_FALSE(std::filesystem::exists(options));
+
+    auto confirmed = Start({"/c"});
+    Xdotool(find + "key Return");
+    EXPECT_EQ(confirmed->WaitForExit(10s), 0);
+    EXPECT_TRUE(std::filesystem::exists(options));
 }
 
 }  // namespace
