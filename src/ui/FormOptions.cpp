@@ -167,6 +167,8 @@ CFormOptions::CFormOptions(OptionsDialogHost& host, const OptionsDialogSetup& se
 
     auto* layout = new QVBoxLayout(this);
     tabs_ = new QTabWidget(this);
+    // Every page's title in sight: the dialog is as wide as its tabs.
+    tabs_->setUsesScrollButtons(false);
     layout->addWidget(tabs_);
     BuildPages();
 
