@@ -18,6 +18,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QTabWidget>
@@ -31,13 +32,10 @@
 #include "data/CityDatabase.h"
 #include "data/Options.h"
 #include "data/Regions.h"
-#include "data/TimeZoneInfo.h"
 #include "render/EarthRenderer.h"
 #include "render/Graphics.h"
 #include "render/NightMask.h"
 #include "render/Overlays.h"
-#include "ui/FormEditCity.h"
-#include "ui/FormEditTimeZone.h"
 #include "ui/FormSelectCity.h"
 #include "ui/UiLog.h"
 
@@ -45,11 +43,6 @@ namespace {
 
 // Backgrounds are read no larger than this for the previews.
 constexpr QSize PreviewPictureBox(1024, 512);
-constexpr int CityIdRole = Qt::UserRole;
-// The home-city drop-down's entries other than the favourites' indexes.
-constexpr int HomeEntry = -1;
-constexpr int OtherCityEntry = -2;
-constexpr int BlankEntry = -3;
 
 QString Text(const std::string& text) {
     return QString::fromStdString(text);
@@ -130,16 +123,6 @@ QPushButton* AddButton(QBoxLayout* layout, const QString& text, QWidget* parent)
     auto* button = new QPushButton(text, parent);
     layout->addWidget(button);
     return button;
-}
-
-// The favourite with the id, or the end.
-std::vector<City>::iterator FindFavourite(std::vector<City>& cities, int id) {
-    return std::find_if(cities.begin(), cities.end(),
-                        [id](const City& city) { return city.Id == id; });
-}
-
-bool SameText(const std::string& left, const QString& right) {
-    return Text(left).compare(right, Qt::CaseInsensitive) == 0;
 }
 
 // The sample the weather page's preview shows.
@@ -241,6 +224,9 @@ QWidget* CFormOptions::BuildGeneralPage() {
         }
     });
     runAtLogin_ = new QCheckBox("Run " + setup_.DisplayName + " when I log in", page);
+    // Only the desktop program can put itself in the log-in; a configuring
+    // screen saver would start itself configuring at every log-in.
+    runAtLogin_->setEnabled(!setup_.ConfigureMode);
     layout->addWidget(runAtLogin_);
     layout->addWidget(AddShowWeatherBox(page));
     AddUnitsRadios(page, layout);
@@ -520,14 +506,10 @@ void CFormOptions::Show(int page) {
     }
 }
 
-int CFormOptions::CurrentPage() const {
-    const auto found = std::find(tabOfPage_.begin(), tabOfPage_.end(), tabs_->currentIndex());
-    return static_cast<int>(found - tabOfPage_.begin());
-}
-
 void CFormOptions::Fill() {
-    const QSignalBlocker blockTabs(tabs_);
+    // The controls' own signals must not write back what they are being set to.
     filling_ = true;
+    const auto filled = qScopeGuard([this] { filling_ = false; });
     const COptions& options = *working_;
     updateWallpaper_->setChecked(options.UpdateWallpaper);
     runAtLogin_->setChecked(host_.RunsAtLogin());
@@ -558,55 +540,10 @@ void CFormOptions::Fill() {
         }
         hourFormat_->setExclusive(true);
     }
-    filling_ = false;
     FillHomeCities();
     FillFavourites();
     FillTimeZones();
     UpdatePreviews();
-}
-
-void CFormOptions::FillHomeCities() {
-    homeCity_->clear();
-    const COptions& options = *working_;
-    if (options.HomeCity) {
-        homeCity_->addItem(Text(options.HomeCity->CityName), HomeEntry);
-    }
-    homeCity_->addItem(tr(OtherCityText), OtherCityEntry);
-    if (options.Cities && !options.Cities->empty()) {
-        homeCity_->addItem(" ", BlankEntry);
-        int index = 0;
-        for (const City& city : *options.Cities) {
-            homeCity_->addItem(Text(city.CityName), index++);
-        }
-    }
-    homeCity_->setCurrentIndex(options.HomeCity ? 0 : -1);
-}
-
-void CFormOptions::FillFavourites() {
-    favourites_->clear();
-    const COptions& options = *working_;
-    const auto addRow = [this](const City& city) {
-        auto* row = new QTreeWidgetItem(favourites_, {Text(city.CityName), Text(city.Details)});
-        row->setData(0, CityIdRole, city.Id);
-    };
-    if (options.HomeCity) {
-        addRow(*options.HomeCity);
-    }
-    if (options.Cities) {
-        for (const City& city : *options.Cities) {
-            addRow(city);
-        }
-    }
-}
-
-void CFormOptions::FillTimeZones() {
-    timeZones_->clear();
-    if (!working_->TimeZones) {
-        return;
-    }
-    for (const TimeZoneItem& item : *working_->TimeZones) {
-        new QTreeWidgetItem(timeZones_, {Text(item.Label), Text(item.Info.DisplayName)});
-    }
 }
 
 void CFormOptions::UpdatePreviews() {
@@ -723,198 +660,6 @@ void CFormOptions::OnMakeScreenSaver() {
     }
 }
 
-void CFormOptions::Message(const QString& text) {
-    QMessageBox::information(this, QString(), text);
-}
-
-void CFormOptions::SwapWithHomeCity(int favouriteIndex) {
-    std::vector<City>& cities = *working_->Cities;
-    City chosen = std::move(cities[static_cast<std::size_t>(favouriteIndex)]);
-    cities.erase(cities.begin() + favouriteIndex);
-    if (working_->HomeCity) {
-        cities.push_back(std::move(*working_->HomeCity));
-    }
-    working_->HomeCity = new City(std::move(chosen));
-}
-
-void CFormOptions::OnHomeCityActivated(int index) {
-    if (!working_) {
-        return;
-    }
-    const int entry = homeCity_->itemData(index).toInt();
-    if (entry == OtherCityEntry) {
-        cityPicker_->Showup(CFormSelectCity::Purpose::HomeCity);
-        return;
-    }
-    if (entry >= 0 && working_->Cities &&
-        static_cast<std::size_t>(entry) < working_->Cities->size() &&
-        !(working_->HomeCity &&
-          working_->HomeCity->Id == (*working_->Cities)[static_cast<std::size_t>(entry)].Id)) {
-        SwapWithHomeCity(entry);
-        FillFavourites();
-    }
-    FillHomeCities();
-}
-
-void CFormOptions::OnCitiesChosen() {
-    if (!working_) {
-        return;
-    }
-    const std::vector<CityRecord> records = cityPicker_->SelectedRecords();
-    if (!working_->Cities) {
-        working_->Cities = new std::vector<City>;
-    }
-    std::vector<City>& cities = *working_->Cities;
-    const auto isHome = [this](int id) {
-        return working_->HomeCity && working_->HomeCity->Id == id;
-    };
-    if (cityPicker_->CurrentPurpose() == CFormSelectCity::Purpose::Favourites) {
-        for (const CityRecord& record : records) {
-            if (!isHome(record.Id) && FindFavourite(cities, record.Id) == cities.end()) {
-                cities.emplace_back(record);
-            }
-        }
-    } else if (!records.empty() && !isHome(records.front().Id)) {
-        const auto favourite = FindFavourite(cities, records.front().Id);
-        if (favourite != cities.end()) {
-            SwapWithHomeCity(static_cast<int>(favourite - cities.begin()));
-        } else {
-            if (working_->HomeCity) {
-                cities.push_back(std::move(*working_->HomeCity));
-            }
-            working_->HomeCity = new City(records.front());
-        }
-    }
-    FillHomeCities();
-    FillFavourites();
-}
-
-void CFormOptions::OnCityChoiceCancelled() {
-    if (working_ && cityPicker_->CurrentPurpose() == CFormSelectCity::Purpose::HomeCity) {
-        FillHomeCities();
-    }
-}
-
-void CFormOptions::OnRemoveCity() {
-    const QList<QTreeWidgetItem*> rows = favourites_->selectedItems();
-    if (rows.isEmpty()) {
-        Message(tr(SelectCityText));
-        return;
-    }
-    for (const QTreeWidgetItem* row : rows) {
-        const int id = row->data(0, CityIdRole).toInt();
-        if (working_->HomeCity && working_->HomeCity->Id == id) {
-            working_->HomeCity = nullptr;
-        } else if (working_->Cities) {
-            const auto favourite = FindFavourite(*working_->Cities, id);
-            if (favourite != working_->Cities->end()) {
-                working_->Cities->erase(favourite);
-            }
-        }
-    }
-    FillFavourites();
-    FillHomeCities();
-}
-
-void CFormOptions::OnChangeDisplayName(bool fromButton) {
-    const QList<QTreeWidgetItem*> rows = favourites_->selectedItems();
-    if (rows.size() != 1) {
-        if (fromButton) {
-            Message(tr(SelectOneCityText));
-        }
-        return;
-    }
-    const int id = rows.front()->data(0, CityIdRole).toInt();
-    City* city = nullptr;
-    if (working_->HomeCity && working_->HomeCity->Id == id) {
-        city = working_->HomeCity.Get();
-    } else if (working_->Cities) {
-        const auto favourite = FindFavourite(*working_->Cities, id);
-        city = favourite != working_->Cities->end() ? &*favourite : nullptr;
-    }
-    if (city == nullptr) {
-        return;
-    }
-    CFormEditCity editor(*city, this);
-    if (editor.exec() != QDialog::Accepted) {
-        return;
-    }
-    FillFavourites();
-    for (int index = 0; index < favourites_->topLevelItemCount(); ++index) {
-        QTreeWidgetItem* row = favourites_->topLevelItem(index);
-        if (row->data(0, CityIdRole).toInt() == id) {
-            favourites_->setCurrentItem(row);
-            favourites_->scrollToItem(row);
-            break;
-        }
-    }
-    FillHomeCities();
-}
-
-void CFormOptions::OnAddTimeZone() {
-    std::string label;
-    std::string zone;
-    FormEditTimeZone editor(label, zone, this);
-    if (editor.exec() != QDialog::Accepted) {
-        return;
-    }
-    TimeZoneItem item{label, TimeZoneInfo::FindTimeZoneByDisplayName(zone)};
-    if (!working_->TimeZones) {
-        working_->TimeZones = new std::vector<TimeZoneItem>;
-    }
-    working_->TimeZones->push_back(std::move(item));
-    FillTimeZones();
-}
-
-namespace {
-
-// The first item showing the row's texts, ignoring case.
-std::vector<TimeZoneItem>::iterator FindZoneOfRow(std::vector<TimeZoneItem>& items,
-                                                  const QTreeWidgetItem& row) {
-    return std::find_if(items.begin(), items.end(), [&row](const TimeZoneItem& item) {
-        return SameText(item.Label, row.text(0)) && SameText(item.Info.DisplayName, row.text(1));
-    });
-}
-
-}  // namespace
-
-void CFormOptions::OnEditTimeZone(bool fromButton) {
-    const QList<QTreeWidgetItem*> rows = timeZones_->selectedItems();
-    if (rows.size() != 1) {
-        if (fromButton) {
-            Message(tr(SelectOneItemText));
-        }
-        return;
-    }
-    std::string label = rows.front()->text(0).toStdString();
-    std::string zone = rows.front()->text(1).toStdString();
-    FormEditTimeZone editor(label, zone, this);
-    if (editor.exec() != QDialog::Accepted || !working_->TimeZones) {
-        return;
-    }
-    TimeZoneItem edited{label, TimeZoneInfo::FindTimeZoneByDisplayName(zone)};
-    const auto found = FindZoneOfRow(*working_->TimeZones, *rows.front());
-    if (found != working_->TimeZones->end()) {
-        *found = std::move(edited);
-    }
-    FillTimeZones();
-}
-
-void CFormOptions::OnRemoveTimeZone() {
-    const QList<QTreeWidgetItem*> rows = timeZones_->selectedItems();
-    if (rows.isEmpty()) {
-        Message(tr(SelectOneItemText));
-        return;
-    }
-    if (working_->TimeZones) {
-        const auto found = FindZoneOfRow(*working_->TimeZones, *rows.front());
-        if (found != working_->TimeZones->end()) {
-            working_->TimeZones->erase(found);
-        }
-    }
-    FillTimeZones();
-}
-
 bool CFormOptions::Commit() {
     if (!working_) {
         return false;
@@ -970,7 +715,10 @@ void CFormOptions::Apply() {
 }
 
 void CFormOptions::reject() {
-    cityPicker_->hide();
+    // The picker gives the dialog back its input as it goes.
+    if (cityPicker_->isVisible()) {
+        cityPicker_->reject();
+    }
     if (setup_.ConfigureMode) {
         EndConfigurationRun();
         return;

@@ -98,8 +98,6 @@ public:
     // Brings the dialog up on the page (any other number keeps the current
     // one); a hidden dialog first takes a fresh copy of the live options.
     void Show(int page);
-    // The page the current tab shows.
-    int CurrentPage() const;
 
     // The copy being edited; null while hidden.
     COptions* WorkingCopy() const { return working_.get(); }
