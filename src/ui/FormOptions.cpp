@@ -155,22 +155,16 @@ CFormOptions::CFormOptions(OptionsDialogHost& host, const OptionsDialogSetup& se
     layout->addWidget(tabs_);
     BuildPages();
 
-    auto* buttonRow = new QHBoxLayout;
-    QPushButton* webSite = AddButton(buttonRow, tr("Web Site"), this);
-    QPushButton* feedback = AddButton(buttonRow, tr("Feedback"), this);
-    buttonRow->addStretch();
+    QBoxLayout* buttonRow = AddButtonRow(layout, this,
+                                         {{tr("Web Site"), [this] { host_.OpenWebSite(this); }},
+                                          {tr("Feedback"), [this] { host_.OpenFeedback(this); }}});
     auto* buttons = new QDialogButtonBox(
         QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply, this);
     buttonRow->addWidget(buttons);
-    layout->addLayout(buttonRow);
     connect(buttons, &QDialogButtonBox::accepted, this, &CFormOptions::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CFormOptions::reject);
     connect(buttons->button(QDialogButtonBox::Apply), &QPushButton::clicked, this,
             &CFormOptions::Apply);
-    connect(webSite, &QPushButton::clicked, this,
-            [this] { Guarded("the web site", [this] { host_.OpenWebSite(this); }); });
-    connect(feedback, &QPushButton::clicked, this,
-            [this] { Guarded("the feedback page", [this] { host_.OpenFeedback(this); }); });
 }
 
 CFormOptions::~CFormOptions() = default;
@@ -213,6 +207,21 @@ QButtonGroup* CFormOptions::AddUnitsRadios(QWidget* page, QBoxLayout* layout) {
     return group;
 }
 
+QBoxLayout* CFormOptions::AddButtonRow(QBoxLayout* layout, QWidget* parent,
+                                       const std::vector<ButtonOfRow>& buttons) {
+    auto* row = new QHBoxLayout;
+    for (const ButtonOfRow& button : buttons) {
+        QPushButton* pushButton = AddButton(row, button.Text, parent);
+        connect(pushButton, &QPushButton::clicked, this,
+                [this, text = button.Text.toStdString(), action = button.Action] {
+                    Guarded(text.c_str(), action);
+                });
+    }
+    row->addStretch();
+    layout->addLayout(row);
+    return row;
+}
+
 QWidget* CFormOptions::BuildGeneralPage() {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
@@ -231,20 +240,13 @@ QWidget* CFormOptions::BuildGeneralPage() {
     layout->addWidget(AddShowWeatherBox(page));
     AddUnitsRadios(page, layout);
 
-    auto* buttonRow = new QHBoxLayout;
-    QPushButton* screenSaver =
-        AddButton(buttonRow, "Make " + setup_.DisplayName + " my Screen Saver", page);
-    connect(screenSaver, &QPushButton::clicked, this,
-            [this] { Guarded("the screen saver", [this] { OnMakeScreenSaver(); }); });
+    std::vector<ButtonOfRow> buttons{
+        {"Make " + setup_.DisplayName + " my Screen Saver", [this] { OnMakeScreenSaver(); }}};
     if (setup_.Kind == EnumAppKind::Weather) {
-        QPushButton* backgrounds =
-            AddButton(buttonRow, tr("Add Your Own Weather Backgrounds"), page);
-        connect(backgrounds, &QPushButton::clicked, this, [this] {
-            Guarded("the weather backgrounds", [this] { host_.OpenWeatherBackgrounds(this); });
-        });
+        buttons.push_back({tr("Add Your Own Weather Backgrounds"),
+                           [this] { host_.OpenWeatherBackgrounds(this); }});
     }
-    buttonRow->addStretch();
-    layout->addLayout(buttonRow);
+    AddButtonRow(layout, page, buttons);
     layout->addStretch();
     return page;
 }
@@ -377,20 +379,11 @@ QWidget* CFormOptions::BuildFavoriteCitiesPage() {
     connect(favourites_, &QTreeWidget::itemDoubleClicked, this,
             [this] { Guarded("the display name", [this] { OnChangeDisplayName(false); }); });
 
-    auto* buttons = new QHBoxLayout;
-    QPushButton* add = AddButton(buttons, tr("Add City"), page);
-    QPushButton* remove = AddButton(buttons, tr("Remove City"), page);
-    QPushButton* rename = AddButton(buttons, tr("Change Display Name"), page);
-    buttons->addStretch();
-    layout->addLayout(buttons);
-    connect(add, &QPushButton::clicked, this, [this] {
-        Guarded("the city picker",
-                [this] { cityPicker_->Showup(CFormSelectCity::Purpose::Favourites); });
-    });
-    connect(remove, &QPushButton::clicked, this,
-            [this] { Guarded("removing cities", [this] { OnRemoveCity(); }); });
-    connect(rename, &QPushButton::clicked, this,
-            [this] { Guarded("the display name", [this] { OnChangeDisplayName(true); }); });
+    AddButtonRow(
+        layout, page,
+        {{tr("Add City"), [this] { cityPicker_->Showup(CFormSelectCity::Purpose::Favourites); }},
+         {tr("Remove City"), [this] { OnRemoveCity(); }},
+         {tr("Change Display Name"), [this] { OnChangeDisplayName(true); }}});
     return page;
 }
 
@@ -419,18 +412,10 @@ QWidget* CFormOptions::BuildTimeZonesPage() {
     layout->addWidget(timeZones_, 1);
     connect(timeZones_, &QTreeWidget::itemDoubleClicked, this,
             [this] { Guarded("editing a time zone", [this] { OnEditTimeZone(false); }); });
-    auto* listButtons = new QHBoxLayout;
-    QPushButton* add = AddButton(listButtons, tr("Add"), page);
-    QPushButton* remove = AddButton(listButtons, tr("Remove"), page);
-    QPushButton* edit = AddButton(listButtons, tr("Edit"), page);
-    listButtons->addStretch();
-    layout->addLayout(listButtons);
-    connect(add, &QPushButton::clicked, this,
-            [this] { Guarded("adding a time zone", [this] { OnAddTimeZone(); }); });
-    connect(remove, &QPushButton::clicked, this,
-            [this] { Guarded("removing a time zone", [this] { OnRemoveTimeZone(); }); });
-    connect(edit, &QPushButton::clicked, this,
-            [this] { Guarded("editing a time zone", [this] { OnEditTimeZone(true); }); });
+    AddButtonRow(layout, page,
+                 {{tr("Add"), [this] { OnAddTimeZone(); }},
+                  {tr("Remove"), [this] { OnRemoveTimeZone(); }},
+                  {tr("Edit"), [this] { OnEditTimeZone(true); }}});
 
     auto* textRow = new QHBoxLayout;
     showDate_ = new QCheckBox(tr("Show Date"), page);

@@ -4,8 +4,10 @@
 #include <QImage>
 #include <QString>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/AppKind.h"
 
@@ -119,6 +121,14 @@ private:
     QWidget* BuildTimeZonesPage();
     QCheckBox* AddShowWeatherBox(QWidget* page);
     QButtonGroup* AddUnitsRadios(QWidget* page, QBoxLayout* layout);
+    struct ButtonOfRow {
+        QString Text;
+        std::function<void()> Action;
+    };
+    // A row of buttons on the left, each action guarded; the row is returned
+    // for what goes on its right.
+    QBoxLayout* AddButtonRow(QBoxLayout* layout, QWidget* parent,
+                             const std::vector<ButtonOfRow>& buttons);
 
     void Fill();
     void FillHomeCities();

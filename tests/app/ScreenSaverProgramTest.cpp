@@ -113,15 +113,22 @@ TEST_F(ScreenSaverProgramTest, AsAHackItDrawsIntoTheGivenWindowAndEndsOnTerminat
 // Return saves the options and ends it.
 TEST_F(ScreenSaverProgramTest, ConfiguringSavesOnOkAndNothingOnCancel) {
     const std::string options = home_.Folder() + ".config/Terravue/Options.txt";
-    const std::string find =
-        "search --sync --onlyvisible --name 'Terravue 7.4.3' windowfocus --sync ";
+    // A search can trip over a window that goes while it looks (BadWindow): look again.
+    const auto focusDialog = [&] {
+        const std::string command = "DISPLAY=" + server_.Display() +
+                                    " timeout 30 xdotool search --sync --onlyvisible --name "
+                                    "'Terravue 7.4.3' windowfocus --sync";
+        return Eventually([&] { return std::system(command.c_str()) == 0; });
+    };
     auto cancelled = Start({"/c"});
-    Xdotool(find + "key Escape");
+    ASSERT_TRUE(focusDialog());
+    Xdotool("key Escape");
     EXPECT_EQ(cancelled->WaitForExit(10s), 0);
     EXPECT_FALSE(std::filesystem::exists(options));
 
     auto confirmed = Start({"/c"});
-    Xdotool(find + "key Return");
+    ASSERT_TRUE(focusDialog());
+    Xdotool("key Return");
     EXPECT_EQ(confirmed->WaitForExit(10s), 0);
     EXPECT_TRUE(std::filesystem::exists(options));
 }
