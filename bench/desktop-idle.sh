@@ -14,29 +14,10 @@ for tool in Xvfb xprop; do
     command -v "$tool" >/dev/null || { echo "missing: $tool (apt-get install xvfb x11-utils)" >&2; exit 2; }
 done
 
-work=$(mktemp -d)
-xvfb_pid=
-program_pid=
-cleanup() {
-    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null && wait "$program_pid" 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 3840x2160x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
-export DISPLAY=:$(head -n1 "$work/display")
-
 # A home of its own; the clocks off (the Earth edition's default); no download
 # reaches anything: every transfer goes to a proxy on a closed port.
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
-export XDG_RUNTIME_DIR=$work/runtime XDG_CURRENT_DESKTOP=
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-export http_proxy=http://127.0.0.1:9 https_proxy=http://127.0.0.1:9 no_proxy=
-unset QT_QPA_PLATFORM
+source "$(dirname "$0")/../tools/private-session.sh"
+start_private_session 3840x2160
 
 wallpaper_set() { xprop -root _XROOTPMAP_ID 2>/dev/null | grep -q 'pixmap id'; }
 if wallpaper_set; then echo "the root window already has a wallpaper" >&2; exit 1; fi
