@@ -1,7 +1,6 @@
 #include "render/LocalWeatherLayout.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "data/Settings.h"
 
@@ -21,25 +20,6 @@ constexpr int Border = 20;
 // How far apart two ranges are; negative: how much they overlap.
 int Gap(int firstStart, int firstEnd, int secondStart, int secondEnd) {
     return std::max(firstStart, secondStart) - std::min(firstEnd, secondEnd);
-}
-
-// The screen the window is mostly on; when it is on none, the closest one.
-const Screen* HomeScreen(const ScreenRect& window, const std::vector<Screen>& screens) {
-    const Screen* best = nullptr;
-    long long bestScore = std::numeric_limits<long long>::min();
-    for (const Screen& screen : screens) {
-        const ScreenRect& bounds = screen.Bounds;
-        const int gapX = Gap(window.Left, window.Right, bounds.Left, bounds.Right);
-        const int gapY = Gap(window.Top, window.Bottom, bounds.Top, bounds.Bottom);
-        const long long score =
-            gapX < 0 && gapY < 0 ? static_cast<long long>(gapX) * gapY
-                                 : -static_cast<long long>(std::max(gapX, 0)) - std::max(gapY, 0);
-        if (score > bestScore) {
-            bestScore = score;
-            best = &screen;
-        }
-    }
-    return best;
 }
 
 // The shift that leaves at least `margin` of [start, end) inside [low, high).
@@ -99,23 +79,22 @@ ScreenRect KeepReachable(ScreenRect window, QSize margin, const std::vector<Scre
             return window;
         }
     }
-    const Screen* home = HomeScreen(window, screens);
-    if (home == nullptr) {
+    if (screens.empty()) {
         return window;
     }
-    const ScreenRect& bounds = home->Bounds;
+    const ScreenRect& bounds = NearestScreen(screens, window).Bounds;
     return window.Translated(
         ShiftInto(window.Left, window.Right, bounds.Left, bounds.Right, marginX),
         ShiftInto(window.Top, window.Bottom, bounds.Top, bounds.Bottom, marginY));
 }
 
 ScreenRect KeepTopLeftOnScreen(ScreenRect window, const std::vector<Screen>& screens) {
-    const Screen* home = HomeScreen(window, screens);
-    if (home == nullptr) {
+    if (screens.empty()) {
         return window;
     }
-    return window.Translated(std::max(home->Bounds.Left - window.Left, 0),
-                             std::max(home->Bounds.Top - window.Top, 0));
+    const ScreenRect& bounds = NearestScreen(screens, window).Bounds;
+    return window.Translated(std::max(bounds.Left - window.Left, 0),
+                             std::max(bounds.Top - window.Top, 0));
 }
 
 }  // namespace LocalWeatherLayout

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <cstdint>
 #include <vector>
 
 class QScreen;
@@ -45,6 +46,13 @@ std::vector<Screen> GetScreens();
 
 // The smallest rectangle holding the bounds of all the screens.
 ScreenRect VirtualScreen(const std::vector<Screen>& screens);
+
+// The monitor a window belongs to: the one its rectangle overlaps most, else the
+// one closest to it (an empty rectangle counts as its top-left pixel); the first
+// of equals. The list must not be empty.
+const Screen& NearestScreen(const std::vector<Screen>& screens, const ScreenRect& rect);
+// Squared distance between the pixels of the two rectangles; 0 when they share one.
+std::int64_t GapSquared(const ScreenRect& rect, const ScreenRect& bounds);
 
 // Moves the rectangle, never resizing it, into the screen's work area: up, left,
 // down, right in that order, so the top-left corner wins when it is too large.

@@ -6,11 +6,6 @@
 
 #include "render/Screen.h"
 
-// The monitor a window belongs to: the one its rectangle overlaps most, else the
-// one closest to it (an empty rectangle counts as its top-left pixel); the first
-// of equals. The list must not be empty.
-const Screen& NearestScreen(const std::vector<Screen>& screens, const ScreenRect& rect);
-
 // The rectangle moved (never resized) into the work area of its nearest monitor.
 QRect FitToNearestScreen(const QRect& rect, const std::vector<Screen>& screens);
 
