@@ -223,12 +223,11 @@ void CFormHidden::ShowEarth() {
 }
 
 void CFormHidden::OpenFeedback() {
-    OpenPageQuietly(nullptr, UpdateCheck::Addresses().FeedbackPage);
+    UpdateCheck::OpenFeedback(nullptr);
 }
 
 void CFormHidden::OpenWebSite() {
-    OpenProductPage(nullptr, UpdateCheck::Addresses().ProductPage, UpdateCheck::SiteHostName(),
-                    Program::AppDisplayName());
+    UpdateCheck::OpenWebSite(nullptr);
 }
 
 void CFormHidden::OpenEarthEditionPage() {

@@ -42,7 +42,6 @@ public:
     void ShowBalloonTip();
 
     QMenu& TrayMenu() { return *trayMenu_; }
-    const QSystemTrayIcon& TrayIcon() const { return trayIcon_; }
 
     // A message of another process of the same edition.
     void OnInstanceMessage(int message);

@@ -56,6 +56,8 @@ void RefreshWindows();
 void UpdateWallpaper();
 // UpdateWallpaper then RefreshWindows, failures swallowed.
 void UpdateDisplays();
+// Makes the edition's screen-saver form the user's screen saver; false when it could not.
+bool MakeScreenSaver();
 // The weather work has ended: its results are shown.
 void OnWeatherDone();
 // A new cloud layer: shown, then kept as "Clouds.png".

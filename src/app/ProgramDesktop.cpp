@@ -97,7 +97,7 @@ std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
         OpenProductPage(window, page, page, AppDisplayName());
     });
     QObject::connect(window, &CFormEarth::feedbackRequested, window,
-                     [window] { OpenPageQuietly(window, UpdateCheck::Addresses().FeedbackPage); });
+                     [window] { UpdateCheck::OpenFeedback(window); });
     QObject::connect(window, &CFormEarth::aboutRequested, window, [window] { ShowAbout(window); });
     return form;
 }
@@ -224,7 +224,7 @@ bool OnStartupDesktop() {
     }
     if (IsFirstRun()) {
         // Where xscreensaver runs, the edition becomes its screen saver.
-        Util::SetScreenSaver(PathExeFolder() + ScreenSaverFileName());
+        MakeScreenSaver();
         application.FormHidden->ShowBalloonTip();
     }
     return true;
@@ -429,6 +429,20 @@ void UpdateWallpaper() {
         qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
         output->RestoreUserWallpaper();
     }
+}
+
+bool MakeScreenSaver() {
+    // The copy in the folder of the desktop's programs, else the one beside this program.
+    std::string path;
+    try {
+        path = Util::GetSystemDirectoryW() + ScreenSaverFileName();
+    } catch (...) {
+    }
+    std::error_code error;
+    if (path.empty() || !std::filesystem::exists(path, error)) {
+        path = PathExeFolder() + ScreenSaverFileName();
+    }
+    return Util::SetScreenSaver(path);
 }
 
 void UpdateDisplays() {

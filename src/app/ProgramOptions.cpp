@@ -13,8 +13,6 @@
 #include "data/FavouriteCities.h"
 #include "platform/Autostart.h"
 #include "platform/FileUri.h"
-#include "platform/Folders.h"
-#include "platform/ScreenSaver.h"
 #include "ui/FormLocalWeather.h"
 #include "ui/FormTimeZones.h"
 #include "ui/Links.h"
@@ -74,17 +72,7 @@ void ProgramOptionsHost::EndConfiguration() {
 }
 
 bool ProgramOptionsHost::MakeScreenSaver() {
-    // The copy in the folder of the desktop's programs, else the installation's own.
-    std::string path;
-    try {
-        path = Util::GetSystemDirectoryW() + Program::ScreenSaverFileName();
-    } catch (...) {
-    }
-    std::error_code error;
-    if (path.empty() || !std::filesystem::exists(path, error)) {
-        path = Program::PathExeFolder() + Program::ScreenSaverFileName();
-    }
-    return Util::SetScreenSaver(path);
+    return Program::MakeScreenSaver();
 }
 
 void ProgramOptionsHost::OpenWeatherBackgrounds(QWidget* owner) {
@@ -94,12 +82,11 @@ void ProgramOptionsHost::OpenWeatherBackgrounds(QWidget* owner) {
 }
 
 void ProgramOptionsHost::OpenWebSite(QWidget* owner) {
-    OpenProductPage(owner, UpdateCheck::Addresses().ProductPage, UpdateCheck::SiteHostName(),
-                    Program::AppDisplayName());
+    UpdateCheck::OpenWebSite(owner);
 }
 
 void ProgramOptionsHost::OpenFeedback(QWidget* owner) {
-    Util::OpenUrl(owner, UpdateCheck::Addresses().FeedbackPage);
+    UpdateCheck::OpenFeedback(owner);
 }
 
 namespace Program {

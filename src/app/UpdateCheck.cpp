@@ -7,6 +7,7 @@
 #include "core/Exceptions.h"
 #include "core/UtilProperty.h"
 #include "data/Settings.h"
+#include "ui/Links.h"
 
 #ifndef SKYVANE_SITE_ROOT
 #define SKYVANE_SITE_ROOT "https://skyvane.example"
@@ -114,6 +115,14 @@ bool TakePromptTurn(CSettings& settings, const std::string& settingsPath, DateTi
     settings.LastUpdateNotificationDate = today;
     settings.Save(settingsPath);
     return true;
+}
+
+void OpenWebSite(QWidget* owner) {
+    OpenProductPage(owner, Addresses().ProductPage, SiteHostName(), Program::AppDisplayName());
+}
+
+void OpenFeedback(QWidget* owner) {
+    OpenPageQuietly(owner, Addresses().FeedbackPage);
 }
 
 }  // namespace UpdateCheck

@@ -8,6 +8,7 @@
 #include "core/Version.h"
 
 class CSettings;
+class QWidget;
 class WorkResults;
 
 namespace UpdateCheck {
@@ -45,6 +46,12 @@ SiteAddresses BuildSiteAddresses(std::string_view siteRoot, std::string_view kin
                                  EnumAppMode mode);
 // The addresses of the running edition and mode, built on first use.
 const SiteAddresses& Addresses();
+
+// The product page, or "Please visit " and the site's host in a message box
+// over the owner when the desktop cannot open it.
+void OpenWebSite(QWidget* owner);
+// The feedback page; a failure only leaves a line in the log.
+void OpenFeedback(QWidget* owner);
 
 // Whether the version file announces a newer major or minor version. A
 // missing or unreadable "Version" counts as 0.0.0; the build is not compared.

@@ -25,8 +25,6 @@ public:
                     QObject* parent = nullptr);
     ~WallpaperOutput() override;
 
-    bool HasBackend() const { return backend_ != nullptr; }
-
     // What the desktop shows now, kept to be put back. A picture of our own
     // folder (left by a run that could not restore) is not the user's: the
     // picture is cleared now, and clearing it is what is put back.

@@ -43,7 +43,6 @@ public:
     CityRecordsFilter(CityRecordsModel& records, QObject* parent);
 
     void SetSearchText(const QString& text);
-    const QString& SearchText() const { return searchText_; }
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
