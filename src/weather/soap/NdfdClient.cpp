@@ -28,6 +28,17 @@ std::string FaultText(ndfdXMLBindingProxy& proxy) {
     return text;
 }
 
+// A server error whose body is no SOAP fault: the runtime's own text would name
+// whatever its parser tripped over in the body, not what the server said.
+std::string CallFailureText(ndfdXMLBindingProxy& proxy, CURL* transport) {
+    long status = 0;
+    curl_easy_getinfo(transport, CURLINFO_RESPONSE_CODE, &status);
+    if (status >= 300 && !soap_soap_error_check(proxy.soap->error)) {
+        return "the service answered HTTP " + std::to_string(status);
+    }
+    return FaultText(proxy);
+}
+
 // What ends a call that libcurl itself would let run on: a stop of the
 // worker's work, an answer over the limit, or no byte moving for too long.
 struct CallWatch {
@@ -132,7 +143,8 @@ std::string CallNdfdGenByDay(const std::string& endpoint, const NdfdRequestParts
     if (proxy.NDFDgenByDay(endpoint.c_str(), NdfdSoapAction, parts.latitude, parts.longitude,
                            parts.startDate, parts.numDays, parts.Unit, parts.format,
                            answer) != SOAP_OK) {
-        RaiseGetForecastFailure(watch.Reason.empty() ? FaultText(proxy) : watch.Reason);
+        RaiseGetForecastFailure(watch.Reason.empty() ? CallFailureText(proxy, transport.get())
+                                                     : watch.Reason);
     }
     return answer;
 }

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <thread>
 
+#include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
 #include "weather/soap/NdfdTestServer.h"
 
@@ -110,6 +111,22 @@ TEST_F(NdfdClientTest, Call_RaisesOnSoapFault) {
     } catch (const ApplicationException& error) {
         EXPECT_EQ(error.Location, GetForecastLocation);
         EXPECT_NE(error.Message.find("not on grid"), std::string::npos) << error.Message;
+    }
+}
+
+// A server error that is no SOAP fault is reported with the status the server gave.
+TEST(NdfdClientHttpErrorTest, Call_RaisesWithTheServersOwnStatus) {
+    TestSupport::LoopbackHttpServer site;
+    // Bodies the runtime's parser reads differently: plain text, HTML, nothing.
+    for (const char* body : {"Internal Server Error", "<html><body>Oops</body></html>", ""}) {
+        site.Route("/ndfd", TestSupport::Answer(500, body));
+        try {
+            CallNdfdGenByDay(site.BaseUrl() + "/ndfd", SampleParts());
+            ADD_FAILURE() << "no exception for " << body;
+        } catch (const ApplicationException& error) {
+            EXPECT_EQ(error.Location, GetForecastLocation);
+            EXPECT_EQ(error.Message, "the service answered HTTP 500") << body;
+        }
     }
 }
 
