@@ -25,10 +25,11 @@ start_private_session() {
     program_pid=
     trap private_session_cleanup EXIT
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 "$1x24" -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 100); do [[ -s $work/display ]] && break; sleep 0.05; done
     export DISPLAY=:$(head -n1 "$work/display")
+    for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
     export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/home/.local/share
     export XDG_RUNTIME_DIR=$work/runtime XDG_CURRENT_DESKTOP=
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"

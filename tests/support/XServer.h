@@ -20,7 +20,9 @@ extern char** environ;
 // A real X server for the tests that need one, and what a test asks of it.
 namespace TestSupport {
 
-// A private Xvfb on the first free display, at 24 bits.
+// A private Xvfb on the first free display, at 24 bits. It never resets (a reset after
+// its last client left refuses whoever connects meanwhile), and it is ready once a
+// client of its own has been let in.
 class Xvfb {
 public:
     Xvfb(int width, int height) {
@@ -31,8 +33,8 @@ public:
         ::fcntl(channel[0], F_SETFD, FD_CLOEXEC);
         const std::string fd = std::to_string(channel[1]);
         const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-        const char* arguments[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen", "0",
-                                   screen.c_str(), "-nolisten",  "tcp",      nullptr};
+        const char* arguments[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
+                                   screen.c_str(), "-nolisten",  "tcp",      "-noreset", nullptr};
         const int spawned =
             ::posix_spawnp(&pid_, "Xvfb", nullptr, nullptr, const_cast<char**>(arguments), environ);
         ::close(channel[1]);
@@ -48,6 +50,11 @@ public:
             throw std::runtime_error("Xvfb did not start");
         }
         display_ = ":" + number;
+        if (!Answers()) {
+            ::kill(pid_, SIGTERM);
+            ::waitpid(pid_, nullptr, 0);
+            throw std::runtime_error("Xvfb on " + display_ + " does not answer");
+        }
     }
     Xvfb(const Xvfb&) = delete;
     Xvfb& operator=(const Xvfb&) = delete;
@@ -59,6 +66,19 @@ public:
     const std::string& Display() const { return display_; }
 
 private:
+    bool Answers() const {
+        for (int attempt = 0; attempt < 300; ++attempt) {
+            xcb_connection_t* probe = xcb_connect(display_.c_str(), nullptr);
+            const bool connected = xcb_connection_has_error(probe) == 0;
+            xcb_disconnect(probe);
+            if (connected) {
+                return true;
+            }
+            ::usleep(20000);
+        }
+        return false;
+    }
+
     pid_t pid_ = 0;
     std::string display_;
 };
