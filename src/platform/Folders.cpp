@@ -64,15 +64,18 @@ bool IsPrivateFolderOfUser(const struct stat& status) {
     return S_ISDIR(status.st_mode) && status.st_uid == ::getuid() && (status.st_mode & 077) == 0;
 }
 
-std::optional<std::string> PrivateTemporaryFolder() {
-    const char* temporary = std::getenv("TMPDIR");
-    const std::string folder = WithTrailingSlash(IsAbsolute(temporary) ? temporary : "/tmp") +
-                               "skyvane-" + std::to_string(::getuid());
-    if (::mkdir(folder.c_str(), PrivateFolderMode) != 0 && errno != EEXIST) {
+// The user's own cache folder is a place no other user can take first, unlike a
+// name in the shared temporary folder. Checked and tightened through a descriptor
+// that refuses a link, so that what is checked is what later opens find.
+std::optional<std::string> PrivateCacheFolder() {
+    const std::optional<std::string> cache = XdgFolder("XDG_CACHE_HOME", ".cache/");
+    if (!cache) {
         return std::nullopt;
     }
-    // Checked and tightened through a descriptor that refuses a link, so that what is
-    // checked is what later opens find; in a sticky folder no one else can swap it.
+    const std::string folder = *cache + "skyvane";
+    if (!Folders::CreateFolders(folder, PrivateFolderMode)) {
+        return std::nullopt;
+    }
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (descriptor < 0) {
         return std::nullopt;
@@ -138,7 +141,7 @@ std::optional<std::string> Folders::RuntimeFolder() {
     if (IsAbsolute(runtime) && ::stat(runtime, &status) == 0 && IsPrivateFolderOfUser(status)) {
         return WithTrailingSlash(runtime);
     }
-    return PrivateTemporaryFolder();
+    return PrivateCacheFolder();
 }
 
 bool Folders::CreateFolders(const std::string& path, mode_t mode) {

@@ -29,9 +29,10 @@ std::optional<std::string> LocalAppData();
 std::optional<std::string> SystemFolder();
 
 // The private folder for the instance locks and sockets: $XDG_RUNTIME_DIR when it is an
-// absolute path to a folder of this user that no one else may enter; else "skyvane-<uid>/"
-// in the temporary folder ($TMPDIR when absolute, else /tmp), created 0700 and refused
-// unless it is a real folder (not a link) owned by this user. Nullopt when neither will do.
+// absolute path to a folder of this user that no one else may enter; else "skyvane/" in
+// the user's cache folder ($XDG_CACHE_HOME when absolute, else $HOME/.cache/), created
+// 0700 and refused unless it is a real folder (not a link) owned by this user. Nullopt
+// when neither will do.
 std::optional<std::string> RuntimeFolder();
 
 // Creates the folder and each missing parent with the mode. True when the path is a

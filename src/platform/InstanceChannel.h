@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
+#include <QSocketNotifier>
 #include <QString>
+#include <QTimer>
 #include <memory>
 #include <string>
 
-class QLocalServer;
 class QLocalSocket;
 class QLockFile;
 
@@ -62,7 +64,13 @@ public:
     // Anything else is dropped, and so is a client that stays silent, without ever
     // blocking the others. Needs the lock; a socket left by a dead instance is replaced,
     // one that a live instance serves is never taken. False when the channel cannot serve.
+    //
+    // A flood of clients cannot take the socket down: at most MaxHeldClients are held
+    // at once (the others wait in the socket's backlog), and when the process runs out
+    // of descriptors the socket stays and accepting is tried again a moment later.
     bool Listen();
+
+    static constexpr int MaxHeldClients = 8;
 
     // Empty without a usable runtime folder.
     const QString& SocketPath() const { return socketPath_; }
@@ -73,11 +81,17 @@ signals:
 
 private:
     void AcceptClients();
+    void Hold(int descriptor);
     void ReadFrom(QLocalSocket* client);
+    void LetGo(QLocalSocket* client);
+    void StopServing();
 
     QString socketPath_;
     QString lockPath_;
     std::unique_ptr<QLockFile> lock_;
-    // Declared after the lock, so that the socket goes before the lock is let go.
-    std::unique_ptr<QLocalServer> server_;
+    // The listening socket, its watch and the clients held; they go before the lock.
+    int listening_ = -1;
+    std::unique_ptr<QSocketNotifier> accepting_;
+    QTimer acceptAgain_;
+    QSet<QLocalSocket*> clients_;
 };

@@ -90,14 +90,13 @@ TEST_F(FoldersTest, GetSystemDirectoryRaisesUntilTheFolderCanBeMadeAndThenKeepsI
     EXPECT_EQ(Util::GetSystemDirectoryW(), folder_.Folder() + "system/");
 }
 
-TEST_F(FoldersTest, RuntimeFolderIsAPrivateXdgFolderElseOurOwnPrivateTemporaryFolder) {
+TEST_F(FoldersTest, RuntimeFolderIsAPrivateXdgFolderElseOurOwnPrivateCacheFolder) {
     const std::string runtime = folder_.Folder() + "runtime";
-    const std::string temporary = folder_.Folder() + "tmp";
-    const std::string own = temporary + "/skyvane-" + std::to_string(::getuid());
+    const std::string cache = folder_.Folder() + "cache";
+    const std::string own = cache + "/skyvane";
     fs::create_directories(runtime);
-    fs::create_directories(temporary);
     fs::permissions(runtime, fs::perms::owner_all, fs::perm_options::replace);
-    environment_.Set("TMPDIR", temporary);
+    environment_.Set("XDG_CACHE_HOME", cache);
     environment_.Set("XDG_RUNTIME_DIR", runtime);
     EXPECT_EQ(Folders::RuntimeFolder(), runtime + "/");
     EXPECT_FALSE(fs::exists(own));
@@ -108,6 +107,11 @@ TEST_F(FoldersTest, RuntimeFolderIsAPrivateXdgFolderElseOurOwnPrivateTemporaryFo
     EXPECT_EQ(Folders::RuntimeFolder(), own + "/");
     EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
 
+    // What another user may have put in the shared temporary folder first plays no part.
+    const std::string temporary = folder_.Folder() + "tmp";
+    fs::create_directories(temporary);
+    fs::create_directory_symlink(runtime, temporary + "/skyvane-" + std::to_string(::getuid()));
+    environment_.Set("TMPDIR", temporary);
     environment_.Unset("XDG_RUNTIME_DIR");
     fs::permissions(own, fs::perms::all, fs::perm_options::replace);
     EXPECT_EQ(Folders::RuntimeFolder(), own + "/");

@@ -32,7 +32,7 @@ class InstanceChannelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         environment_.Set("XDG_RUNTIME_DIR", runtime_.Path().string());
-        environment_.Set("TMPDIR", temporary_.Path().string());
+        environment_.Set("XDG_CACHE_HOME", cache_.Path().string());
     }
 
     // Collects what the channel hands on, in order.
@@ -59,7 +59,7 @@ protected:
     }
 
     TempFolder runtime_;
-    TempFolder temporary_;
+    TempFolder cache_;
     ScopedEnvironment environment_;
 };
 
@@ -186,7 +186,7 @@ TEST_F(InstanceChannelTest, SocketAndItsFolderAreTheUsersAlone) {
     ASSERT_TRUE(channel.HoldLock());
     ASSERT_TRUE(channel.Listen());
     const std::string uid = std::to_string(::getuid());
-    const std::string folder = temporary_.Folder() + "skyvane-" + uid;
+    const std::string folder = cache_.Folder() + "skyvane";
     EXPECT_EQ(channel.SocketPath().toStdString(), folder + "/Earth_FormHidden-" + uid);
     EXPECT_EQ(ModeOf(folder) & 07777, 0700);
     const mode_t socket = ModeOf(channel.SocketPath().toStdString());
