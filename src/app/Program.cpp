@@ -129,22 +129,28 @@ std::vector<std::string> SwitchTokens(const std::string& commandLine) {
     return tokens;
 }
 
-// Decimal as the switches give it, or an X11 window id in "0x" hex.
+// Decimal as the switches give it, or an X11 window id in "0x" hex. A host that
+// passes anything else hears of it: the message says what was wrong.
 std::intptr_t ParseWindowHandle(const std::vector<std::string>& tokens, std::size_t next) {
     if (next >= tokens.size()) {
         return 0;
     }
     const std::string& token = tokens[next];
+    static constexpr const char* Location = "Program::ParseWindowHandle (1)";
+    const std::string notANumber = "the window id \"" + token + "\" is not a number";
     if (token.size() > 2 && token.compare(0, 2, "0x") == 0) {
         char* end = nullptr;
         const unsigned long long value = std::strtoull(token.c_str() + 2, &end, 16);
         if (*end != '\0' || value > static_cast<unsigned long long>(INTPTR_MAX)) {
-            static constexpr const char* Location = "Program::ParseWindowHandle (1)";
-            throw ArgumentException(Location);
+            throw ArgumentException(Location, notANumber.c_str());
         }
         return static_cast<std::intptr_t>(value);
     }
-    return Util::ParseInt(token.c_str());
+    try {
+        return Util::ParseInt(token.c_str());
+    } catch (const ArgumentException& error) {
+        throw ArgumentException(error.Location.c_str(), notANumber.c_str());
+    }
 }
 
 // xscreensaver starts its hacks with "-window-id ID", "-root" or "-window"
@@ -277,11 +283,17 @@ void DetermineAppMode(const std::string& commandLine) {
 
 namespace {
 
-// A desktop start ends when a running instance takes its message; otherwise it
-// runs, holding the lock when it can.
+// A desktop start ends when a running instance holds the lock: quietly when that
+// one took the message, with a problem to tell when it did not answer (it is busy,
+// or someone floods its socket). Never a second resident instance. A start that
+// cannot make the lock at all runs as if it were alone.
 bool CheckDesktopInstance() {
     auto channel = std::make_unique<InstanceChannel>(HiddenWindowClassName());
-    if (!channel->HoldLock() && channel->Send(InstanceChannel::SecondDesktopStart)) {
+    if (!channel->HoldLock() && channel->AnotherInstanceRuns()) {
+        if (!channel->Send(InstanceChannel::SecondDesktopStart)) {
+            Values().StartProblem =
+                AppDisplayName() + " already runs but did not answer; no second one is started";
+        }
         return false;
     }
     Values().Instance = std::move(channel);
@@ -308,9 +320,17 @@ bool Initialize(const char* startedAs, const std::string& commandLine, bool chec
             return CheckConfigureInstance();
         }
         return true;
+    } catch (const ApplicationException& error) {
+        // Only a failure that says why is worth telling; the others end quietly.
+        Values().StartProblem = error.Message;
+        return false;
     } catch (...) {
         return false;
     }
+}
+
+const std::string& StartProblem() {
+    return Values().StartProblem;
 }
 
 InstanceChannel* Instance() {

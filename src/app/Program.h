@@ -25,10 +25,14 @@ void InitPathInfo(const char* startedAs);
 // Sets Kind, Mode, ParentWindow and Hack from ExeFileName, the command line
 // and, for xscreensaver's hacks, XSCREENSAVER_WINDOW.
 void DetermineAppMode(const std::string& commandLine);
-// The whole pre-window start-up; false means: end the process now with exit code 0.
-// Without checkInstance a desktop start does not look for a running instance
-// (a one-shot render, or a start that only talks to it).
+// The whole pre-window start-up; false means: end the process now, with exit code 0
+// unless StartProblem says why the start failed (exit code 1). Without checkInstance a
+// desktop start does not look for a running instance (a one-shot render, or a start
+// that only talks to it).
 bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance = true);
+// A start that must not end quietly: a window id of the screen-saver switches that is
+// no number, or a running instance that holds the lock but does not answer. Empty otherwise.
+const std::string& StartProblem();
 // The channel of a desktop start that holds the edition's lock; null otherwise.
 InstanceChannel* Instance();
 // Lets the lock and the channel go, before the event loop's machinery ends.

@@ -156,6 +156,13 @@ void DrawPreviewPicture(Application& application, QPainter& painter, const QRect
         QRect(rect.center() - QPoint(fitted.width() / 2, fitted.height() / 2), fitted), fair);
 }
 
+// What a screen-saver host hears when the window it named is not there.
+std::string NoSuchWindow(std::intptr_t window) {
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%llx", static_cast<unsigned long long>(window));
+    return std::string("there is no window ") + id + " to draw into";
+}
+
 // The data and pictures every screen-saver start needs first.
 void LoadForScreenSaver(Application& application) {
     application.Renderer.LoadStartupPictures();
@@ -276,7 +283,7 @@ bool OnStartupSS_SS() {
         case HackDrawing::IntoWindow:
             if (!window.ShowInside(static_cast<WId>(ParentWindow()))) {
                 static constexpr const char* Location = "Program::OnStartupSS_SS (1)";
-                RaiseError(Location);
+                RaiseError(Location, NoSuchWindow(ParentWindow()).c_str());
             }
             break;
     }
@@ -310,7 +317,7 @@ bool OnStartupSS_Configure() {
 bool OnStartupSS_Preview() {
     if (ParentWindow() == 0) {
         static constexpr const char* Location = "Program::OnStartupSS_Preview (1751)";
-        RaiseError(Location);
+        RaiseError(Location, "the preview needs the id of the window to draw into");
     }
     Application& application = Application::Current();
     LoadForScreenSaver(application);
@@ -325,7 +332,7 @@ bool OnStartupSS_Preview() {
                      [] { QCoreApplication::exit(0); });
     if (!window.ShowInside(static_cast<WId>(ParentWindow()))) {
         static constexpr const char* Location = "Program::OnStartupSS_Preview (1757)";
-        RaiseError(Location);
+        RaiseError(Location, NoSuchWindow(ParentWindow()).c_str());
     }
     return true;
 }

@@ -32,6 +32,8 @@ struct ProcessValues {
     std::string ScreenSaverFileName;
     std::string PathExeFolder;
     bool IsFirstRun = false;
+    // Why Initialize ended the start, for the command line; empty when it ended as it should.
+    std::string StartProblem;
     // The edition's lock, held by a desktop start, and the channel other starts reach it by.
     std::unique_ptr<InstanceChannel> Instance;
     PathCache Paths;

@@ -9,31 +9,36 @@
 #include "app/OneShotRender.h"
 #include "app/Program.h"
 #include "core/ErrorDisplay.h"
+#include "core/Exceptions.h"
+#include "platform/DisplayChoice.h"
 #include "platform/UnixSignalWatcher.h"
 
 namespace {
 
-bool HasDisplay() {
-    const char* x11 = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
-}
-
-// A Wayland compositor lets no window place itself or stay on top; where
-// XWayland is there, the floating windows keep their places on it.
-void PreferX11UnderWayland() {
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const char* x11 = std::getenv("DISPLAY");
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr && wayland != nullptr && *wayland != '\0' &&
-        x11 != nullptr && *x11 != '\0') {
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
+// Set for the application object only: the desktops' own tools that the program
+// starts must pick their platform as the session would.
+class PlatformForApplication {
+public:
+    explicit PlatformForApplication(const std::string& platform) : platform_(platform) {
+        if (!platform_.empty()) {
+            setenv("QT_QPA_PLATFORM", platform_.c_str(), 1);
+        }
     }
-}
+    void Done() {
+        if (!platform_.empty()) {
+            unsetenv("QT_QPA_PLATFORM");
+        }
+    }
+
+private:
+    std::string platform_;
+};
 
 // The one event loop of the main thread, with the application object beside it.
-int RunEventLoop(int argc, char** argv) {
-    PreferX11UnderWayland();
+int RunEventLoop(int argc, char** argv, const std::string& platform) {
+    PlatformForApplication chosen(platform);
     QApplication events(argc, argv);
+    chosen.Done();
     events.setQuitOnLastWindowClosed(false);
     // Logging off ends the program the orderly way, so the user's wallpaper comes back.
     QObject::connect(&events, &QGuiApplication::commitDataRequest, &events,
@@ -58,6 +63,13 @@ int RunEventLoop(int argc, char** argv) {
             exitCode = QApplication::exec();
         }
         Program::OnShutdown();
+    } catch (const ApplicationException& error) {
+        // A start that says why it failed (a screen-saver host's window that is not
+        // there) is told; the others end quietly.
+        exitCode = error.Message.empty() ? 0 : 1;
+        if (exitCode != 0) {
+            std::fprintf(stderr, "%s: %s\n", Program::ExeFileName().c_str(), error.Message.c_str());
+        }
     } catch (...) {
         exitCode = 0;
     }
@@ -78,7 +90,12 @@ int main(int argc, char** argv) {
     const bool startsItself = command != "--render" && command != "--quit";
     if (!Program::Initialize(startedAs, Program::CommandLineFromArguments(argc, argv),
                              startsItself)) {
-        return 0;
+        if (Program::StartProblem().empty()) {
+            return 0;
+        }
+        std::fprintf(stderr, "%s: %s\n", Program::ExeFileName().c_str(),
+                     Program::StartProblem().c_str());
+        return 1;
     }
     const std::string& name = Program::AppDisplayName();
     const bool desktop = Program::Mode() == EnumAppMode::Desktop;
@@ -92,16 +109,14 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s --quit: no running %s answered.\n", name.c_str(), name.c_str());
         return 1;
     }
-    if (!HasDisplay()) {
-        std::fprintf(stderr,
-                     "%s: there is no display to show the picture on (neither DISPLAY nor "
-                     "WAYLAND_DISPLAY is set).\n",
-                     name.c_str());
+    const DisplayChoice display = ChooseDisplay();
+    if (!display.Problem.empty()) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), display.Problem.c_str());
         if (desktop) {
             std::fprintf(stderr, "To draw the picture into a file instead: %s --render earth.jpg\n",
                          Program::ExeFileName().c_str());
         }
         return 1;
     }
-    return RunEventLoop(argc, argv);
+    return RunEventLoop(argc, argv, display.Platform);
 }

@@ -1,12 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <QDir>
 #include <QImage>
+#include <QLibraryInfo>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/ScreenSaver.h"
 #include "support/ProgramRun.h"
@@ -31,22 +40,25 @@ protected:
         std::filesystem::permissions(home_.Path() / "runtime", std::filesystem::perms::owner_all);
     }
 
-    std::unique_ptr<ProgramRun> Start(const std::string& name,
-                                      std::vector<std::string> arguments = {}) {
+    // The environment changes replace the fixture's own; standard error goes to errorFile
+    // when one is named.
+    std::unique_ptr<ProgramRun> Start(
+        const std::string& name, std::vector<std::string> arguments = {},
+        const std::map<std::string, std::optional<std::string>>& changes = {},
+        const std::string& errorFile = {}) {
         const std::string folder = home_.Folder();
-        return std::make_unique<ProgramRun>(
-            std::string(SKYVANE_RUNTIME_DIR) + "/" + name, arguments,
-            EnvironmentWith({{"DISPLAY", server_.Display()},
-                             {"HOME", folder},
-                             {"XDG_CONFIG_HOME", folder + ".config"},
-                             {"XDG_DATA_HOME", folder + ".local/share"},
-                             {"XDG_RUNTIME_DIR", folder + "runtime"},
-                             {"http_proxy", "http://127.0.0.1:9"},
-                             {"https_proxy", "http://127.0.0.1:9"},
-                             {"QT_QPA_PLATFORM", std::nullopt},
-                             {"XDG_CURRENT_DESKTOP", std::nullopt},
-                             {"DESKTOP_SESSION", std::nullopt},
-                             {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}}));
+        std::map<std::string, std::optional<std::string>> environment{
+            {"DISPLAY", server_.Display()},          {"HOME", folder},
+            {"XDG_CONFIG_HOME", folder + ".config"}, {"XDG_DATA_HOME", folder + ".local/share"},
+            {"XDG_RUNTIME_DIR", folder + "runtime"}, {"http_proxy", "http://127.0.0.1:9"},
+            {"https_proxy", "http://127.0.0.1:9"},   {"QT_QPA_PLATFORM", std::nullopt},
+            {"WAYLAND_DISPLAY", std::nullopt},       {"XDG_CURRENT_DESKTOP", std::nullopt},
+            {"DESKTOP_SESSION", std::nullopt},       {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}};
+        for (const auto& [variable, value] : changes) {
+            environment[variable] = value;
+        }
+        return std::make_unique<ProgramRun>(std::string(SKYVANE_RUNTIME_DIR) + "/" + name,
+                                            arguments, EnvironmentWith(environment), errorFile);
     }
     int Run(const std::string& name, std::vector<std::string> arguments) {
         return Start(name, std::move(arguments))->WaitForExit(10s).value_or(-1000);
@@ -150,8 +162,8 @@ TEST_F(DesktopProgramTest, TheClocksComeBackWhereTheyWereDragged) {
     const std::string xdotool = "DISPLAY=" + server_.Display() + " xdotool ";
     std::string position;
     ASSERT_TRUE(Eventually([&] {
-        position = CommandOutput(xdotool +
-                                 "search --onlyvisible --class meridio getwindowgeometry %@");
+        position =
+            CommandOutput(xdotool + "search --onlyvisible --class meridio getwindowgeometry %@");
         return position.find("Position: 40,200") != std::string::npos;
     })) << position;
     ASSERT_EQ(std::system((xdotool + "mousemove 45 205 mousedown 1 mousemove 95 225 "
@@ -166,6 +178,101 @@ TEST_F(DesktopProgramTest, TheClocksComeBackWhereTheyWereDragged) {
         "FormTimeZones_Location=" + std::to_string(std::min(140, Width - width)) + ",240\r\n";
     const std::string settings = ReadWholeFile(home_.Folder() + ".config/Meridio/Settings.txt");
     EXPECT_NE(settings.find(stored), std::string::npos) << settings;
+}
+
+// A display that cannot be opened (a server that is not, or not yet, there; a
+// compositor without Qt's Wayland platform) is named on standard error and the start
+// ends with 1, where Qt itself would abort the process.
+TEST_F(DesktopProgramTest, AStartWhoseDisplayCannotBeOpenedSaysWhichAndEnds) {
+    const std::string errors = home_.Folder() + "errors.txt";
+    std::vector<std::pair<std::map<std::string, std::optional<std::string>>, std::string>> starts{
+        {{{"DISPLAY", ":9876"}}, "cannot open the X display \":9876\": no X server answers there"},
+        {{{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", "wayland-absent"}},
+         "cannot reach the Wayland display \"wayland-absent\": no compositor answers there"},
+    };
+    // A socket that takes connections as a compositor's would.
+    const std::string compositor = home_.Folder() + "runtime/wayland-test";
+    const int listening = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, compositor.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 4), 0);
+    if (QDir(QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platforms")
+            .entryList({"libqwayland*.so"})
+            .isEmpty()) {
+        starts.push_back({{{"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", "wayland-test"}},
+                          "the Wayland display \"wayland-test\" needs Qt's Wayland platform "
+                          "plugin (Debian: qt6-wayland), which is not installed"});
+    }
+    for (const auto& [changes, said] : starts) {
+        EXPECT_EQ(Start("terravue", {}, changes, errors)->WaitForExit(10s), 1) << said;
+        const std::string written = ReadWholeFile(errors);
+        EXPECT_EQ(written.substr(0, written.find('\n')), "Terravue: " + said);
+    }
+    ::close(listening);
+}
+
+// A flood of clients that connect and hold the instance socket, against a program with
+// the usual limit of open files, neither takes the socket down nor lets a second start
+// become a second resident instance; once the flood is gone the program answers again.
+TEST_F(DesktopProgramTest, AFloodOfSilentClientsNeitherSilencesTheProgramNorDoublesIt) {
+    const std::string socketPath =
+        home_.Folder() + "runtime/Earth_FormHidden-" + std::to_string(::getuid());
+    std::vector<std::string> limited{"--nofile=256", "--",
+                                     std::string(SKYVANE_RUNTIME_DIR) + "/terravue"};
+    auto program = std::make_unique<ProgramRun>(
+        "/usr/bin/prlimit", limited,
+        EnvironmentWith({{"DISPLAY", server_.Display()},
+                         {"HOME", home_.Folder()},
+                         {"XDG_CONFIG_HOME", home_.Folder() + ".config"},
+                         {"XDG_DATA_HOME", home_.Folder() + ".local/share"},
+                         {"XDG_RUNTIME_DIR", home_.Folder() + "runtime"},
+                         {"http_proxy", "http://127.0.0.1:9"},
+                         {"https_proxy", "http://127.0.0.1:9"},
+                         {"QT_QPA_PLATFORM", std::nullopt},
+                         {"XDG_CURRENT_DESKTOP", std::nullopt},
+                         {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}}));
+    ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(socketPath); }));
+
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    const rlimit ours = files;
+    files.rlim_cur = std::min<rlim_t>(files.rlim_max, 4096);
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &files), 0);
+    ASSERT_GE(files.rlim_cur, 1200U) << "the test needs more open files than it may have";
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, socketPath.c_str(), sizeof address.sun_path - 1);
+    std::vector<int> flood;
+    for (int client = 0; client < 1100; ++client) {
+        const int socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ASSERT_GE(socket, 0);
+        ::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        flood.push_back(socket);
+        if (client % 100 == 99) {
+            std::this_thread::sleep_for(100ms);
+        }
+    }
+
+    const std::string errors = home_.Folder() + "errors.txt";
+    const std::optional<int> second = Start("terravue", {}, {}, errors)->WaitForExit(15s);
+    ASSERT_TRUE(second.has_value()) << "a second start runs beside the first";
+    if (*second != 0) {
+        EXPECT_EQ(*second, 1);
+        EXPECT_EQ(ReadWholeFile(errors),
+                  "terravue: Terravue already runs but did not answer; no second one is "
+                  "started\n");
+    }
+    EXPECT_TRUE(std::filesystem::is_socket(socketPath));
+    EXPECT_TRUE(program->Running());
+
+    for (const int socket : flood) {
+        ::close(socket);
+    }
+    ::setrlimit(RLIMIT_NOFILE, &ours);
+    EXPECT_TRUE(Eventually([&] { return Run("terravue", {"--quit"}) == 0; }, 30s));
+    EXPECT_EQ(program->WaitForExit(10s), 1);
 }
 
 }  // namespace

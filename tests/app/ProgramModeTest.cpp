@@ -91,6 +91,7 @@ TEST_F(ProgramStartTest, AWindowHandleThatIsNotANumberEndsTheStart) {
     EXPECT_EQ(LocationOf([] { Program::DetermineAppMode("/p:12ab"); }), "Util::ParseInt (486)");
     EXPECT_EQ(LocationOf([] { Program::DetermineAppMode("/c +"); }), "Util::ParseInt (495)");
     EXPECT_FALSE(Program::Initialize("/usr/bin/terravue.scr", "/p:0x1g"));
+    EXPECT_EQ(Program::StartProblem(), "the window id \"0x1g\" is not a number");
 }
 
 // X11 window ids come in hex as often as in decimal; xscreensaver starts its

@@ -21,7 +21,13 @@ constexpr int Height = 360;
 // The real program as a screen saver on a real X server of its own, driven with xdotool.
 class ScreenSaverProgramTest : public ::testing::Test {
 protected:
-    std::unique_ptr<ProgramRun> Start(std::vector<std::string> arguments) {
+    ScreenSaverProgramTest() {
+        std::filesystem::create_directories(home_.Path() / "runtime");
+        std::filesystem::permissions(home_.Path() / "runtime", std::filesystem::perms::owner_all);
+    }
+
+    std::unique_ptr<ProgramRun> Start(std::vector<std::string> arguments,
+                                      const std::string& errorFile = {}) {
         const std::string folder = home_.Folder();
         return std::make_unique<ProgramRun>(
             std::string(SKYVANE_RUNTIME_DIR) + "/terravue.scr", arguments,
@@ -29,10 +35,12 @@ protected:
                              {"HOME", folder},
                              {"XDG_CONFIG_HOME", folder + ".config"},
                              {"XDG_DATA_HOME", folder + ".local/share"},
+                             {"XDG_RUNTIME_DIR", folder + "runtime"},
                              {"http_proxy", "http://127.0.0.1:9"},
                              {"https_proxy", "http://127.0.0.1:9"},
                              {"QT_QPA_PLATFORM", std::nullopt},
-                             {"XSCREENSAVER_WINDOW", std::nullopt}}));
+                             {"XSCREENSAVER_WINDOW", std::nullopt}}),
+            errorFile);
     }
     void Xdotool(const std::string& arguments) {
         const std::string command =
@@ -131,6 +139,23 @@ TEST_F(ScreenSaverProgramTest, ConfiguringSavesOnOkAndNothingOnCancel) {
     Xdotool("key Return");
     EXPECT_EQ(confirmed->WaitForExit(10s), 0);
     EXPECT_TRUE(std::filesystem::exists(options));
+}
+
+// A host that names no window, or one that is not there, or passes something that is
+// no window id at all, hears why on standard error and from the exit code.
+TEST_F(ScreenSaverProgramTest, AHostThatNamesNoUsableWindowHearsWhy) {
+    const std::string errors = home_.Folder() + "errors.txt";
+    const std::vector<std::pair<std::vector<std::string>, std::string>> starts{
+        {{"/p", "0"}, "the preview needs the id of the window to draw into"},
+        {{"/p", "0x7ffffff"}, "there is no window 0x7ffffff to draw into"},
+        {{"/p", "box"}, "the window id \"box\" is not a number"},
+        {{"/c", "notanumber"}, "the window id \"notanumber\" is not a number"},
+        {{"-window-id", "0x7ffffff"}, "there is no window 0x7ffffff to draw into"},
+    };
+    for (const auto& [arguments, said] : starts) {
+        EXPECT_EQ(Start(arguments, errors)->WaitForExit(10s), 1) << arguments.at(0);
+        EXPECT_EQ(ReadWholeFile(errors), "terravue.scr: " + said + "\n");
+    }
 }
 
 }  // namespace

@@ -45,6 +45,6 @@ check "the weather edition starts under a .EXE name" 1 '^Nimbara: there is no di
 check "an unknown base name starts the time-zones edition" 1 '^Meridio: there is no display' \
     "$work/copy of terravue"
 check "the Earth edition starts under its link" 1 '^Terravue: there is no display' "$bin/terravue"
-check "a screen-saver preview without a window id ends quietly" 0 '' "$bin/terravue.scr" /p:x
+check "a window id that is no number is refused" 1 '^terravue.scr: the window id "x" is not a number$' "$bin/terravue.scr" /p:x
 
 (( failures == 0 ))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -36,11 +37,12 @@ inline std::vector<std::string> EnvironmentWith(
     return result;
 }
 
-// A program started as a user would start it; killed when the test forgets it.
+// A program started as a user would start it; killed when the test forgets it. Its
+// standard error goes to errorFile when one is named.
 class ProgramRun {
 public:
     ProgramRun(const std::string& path, const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment) {
+               const std::vector<std::string>& environment, const std::string& errorFile = {}) {
         std::vector<char*> argv{const_cast<char*>(path.c_str())};
         for (const std::string& argument : arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -51,7 +53,16 @@ public:
             envp.push_back(const_cast<char*>(line.c_str()));
         }
         envp.push_back(nullptr);
-        if (::posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) {
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        if (!errorFile.empty()) {
+            ::posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                               O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+        const int spawned =
+            ::posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), envp.data());
+        ::posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
             throw std::runtime_error("cannot start " + path);
         }
     }
@@ -65,6 +76,7 @@ public:
     }
 
     bool Running() { return !Poll(); }
+    pid_t Pid() const { return pid_; }
     void Signal(int signalNumber) { ::kill(pid_, signalNumber); }
 
     // The exit code (minus the signal for a program a signal killed), or nullopt while it
