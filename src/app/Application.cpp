@@ -77,7 +77,8 @@ void Application::QueueCloudDownload() {
         return;
     }
     Pool.Queue(std::make_unique<DownloadCloudsWork>(
-        CloudDownloadFiles{Program::PathCloudsUrls(), Program::PathTempFolder() + "Clouds.jpg"},
+        CloudDownloadFiles{Program::PathCloudsUrls(), Program::PathTempFolder() + "Clouds.jpg",
+                           Program::PathCloudsPng()},
         [this](QImage layer) { Results.PostCloudImage(std::move(layer)); }));
 }
 

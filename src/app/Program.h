@@ -64,7 +64,7 @@ void UpdateDisplays();
 bool MakeScreenSaver();
 // The weather work has ended: its results are shown.
 void OnWeatherDone();
-// A new cloud layer: shown, then kept as "Clouds.png".
+// A new cloud layer: shown (the cloud work keeps it as "Clouds.png").
 void OnNewCloudImage(const QImage& layer);
 
 // Joins the arguments after the program name the way one command-line string reads.

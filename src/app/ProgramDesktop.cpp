@@ -1,7 +1,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
-#include <QThreadPool>
 #include <QWindow>
 #include <cstdio>
 #include <filesystem>
@@ -476,15 +475,6 @@ void OnNewCloudImage(const QImage& layer) {
     Application& application = Application::Current();
     application.Renderer.ReplaceCloudLayer(layer);
     UpdateDisplays();
-    // Compressing a world-sized layer takes longer than the main thread may stall.
-    QThreadPool::globalInstance()->start([layer, path = PathCloudsPng()] {
-        try {
-            Graphics::SavePicture(layer, path, "png");
-        } catch (...) {
-            qCWarning(lcApp) << "the cloud layer was not kept in" << path.c_str() << ":"
-                             << CurrentExceptionText().c_str();
-        }
-    });
 }
 
 }  // namespace Program

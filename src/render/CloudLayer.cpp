@@ -92,7 +92,7 @@ QImage GreyForm(const QImage& picture) {
 QImage DownloadCloudsWork::GenClouds(const std::string& path) {
     static constexpr const char* Location = "DownloadCloudsWork::GenClouds (122)";
     Graphics::PictureFile file(path, Graphics::WorldPicture);
-    const QImage source = file.Read();
+    const QImage source = file.ReadWithin(LayerBounds);
     if (source.isNull()) {
         throw ApplicationException(Location, file.Problem().c_str());
     }

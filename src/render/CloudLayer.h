@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Work.h"
+#include "render/Graphics.h"
 
 // The grey cloud picture's pixels under test: one byte per pixel, rows `Stride` apart.
 struct GreyPixels {
@@ -28,6 +29,9 @@ struct CloudDownloadFiles {
     std::string SourceList;
     // "Clouds.jpg" of the user's temporary folder, made anew for each attempt.
     std::string Download;
+    // "Clouds.png" of the user's data folder, where a new layer is kept once it has
+    // been handed on; empty to keep none.
+    std::string Layer;
 };
 
 // Fetches a grey cloud picture from one of the sources, tried in turn from a
@@ -50,11 +54,14 @@ public:
 
     // The download is refused at or below this size.
     static constexpr long long MinimumSize = 30720;
+    // The layer is laid over pictures at most a 4K screen wide; a larger source adds
+    // only memory. It is read smaller where its format allows, else refused.
+    static constexpr Graphics::PictureBounds LayerBounds{4096, 2048};
 
-    // The cloud layer: a grey picture of the source's size whose every pixel is
-    // the cloud density there (0 clear sky, 255 overcast); DrawCloudLayer lays
-    // it as white of that opacity. Raises the locations "DownloadCloudsWork::GenClouds (122)" to
-    // "(150)" or a validation error.
+    // The cloud layer: a grey picture of the source's size (no larger than
+    // LayerBounds) whose every pixel is the cloud density there (0 clear sky, 255
+    // overcast); DrawCloudLayer lays it as white of that opacity. Raises the
+    // locations "DownloadCloudsWork::GenClouds (122)" to "(150)" or a validation error.
     static QImage GenClouds(const std::string& path);
     // The same for a picture already decoded; it must be 8-bit palette or 8-bit grey.
     static QImage GenCloudsFromPicture(const QImage& source);

@@ -182,6 +182,14 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
                             << "not used:" << CurrentExceptionText().c_str();
         return Attempt::NextSource;
     }
-    post_(std::move(layer));
+    post_(layer);
+    if (!files_.Layer.empty()) {
+        try {
+            Graphics::SavePicture(layer, files_.Layer, "png");
+        } catch (const ApplicationException& error) {
+            qCWarning(lcRender) << "the cloud layer was not kept in" << files_.Layer.c_str() << ":"
+                                << FailureReason(error).c_str();
+        }
+    }
     return Attempt::Done;
 }

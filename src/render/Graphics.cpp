@@ -16,6 +16,7 @@
 #include "core/AtomicFile.h"
 #include "core/Exceptions.h"
 #include "core/UtilText.h"
+#include "core/WorkStop.h"
 #include "render/RenderLog.h"
 
 namespace Graphics {
@@ -35,6 +36,72 @@ void SetQtAllocationLimit() {
 
 std::string SizeText(int width, int height) {
     return std::to_string(width) + " x " + std::to_string(height);
+}
+
+constexpr const char* StoppedReason = "the work was stopped";
+
+// Reads fail once the work is stopped: a decoder then ends at once, however large
+// the picture.
+class StoppableFile : public QFile {
+public:
+    using QFile::QFile;
+
+protected:
+    qint64 readData(char* data, qint64 size) override {
+        if (WorkStop::Requested()) {
+            setErrorString(StoppedReason);
+            return -1;
+        }
+        return QFile::readData(data, size);
+    }
+};
+
+// Writes fail once the work is stopped, so that an encoder ends at once.
+class StoppableBuffer : public QBuffer {
+public:
+    using QBuffer::QBuffer;
+
+protected:
+    qint64 writeData(const char* data, qint64 size) override {
+        if (WorkStop::Requested()) {
+            setErrorString(StoppedReason);
+            return -1;
+        }
+        return QBuffer::writeData(data, size);
+    }
+};
+
+// The frame marker of a JPEG file (0xC0 baseline, 0xC1 extended sequential, 0xC2
+// progressive, ...), found by walking its segments; 0 when there is none.
+int JpegFrameMarker(int descriptor) {
+    unsigned char bytes[4];
+    if (::pread(descriptor, bytes, 2, 0) != 2 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
+        return 0;
+    }
+    off_t offset = 2;
+    for (int segment = 0; segment < 4096; ++segment) {
+        if (::pread(descriptor, bytes, 4, offset) != 4 || bytes[0] != 0xFF) {
+            return 0;
+        }
+        const int marker = bytes[1];
+        if (marker == 0xFF) {
+            offset += 1;
+            continue;
+        }
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
+            return marker;
+        }
+        if (marker == 0xD9 || marker == 0xDA) {
+            return 0;
+        }
+        const int length = bytes[2] << 8 | bytes[3];
+        if (length < 2) {
+            return 0;
+        }
+        offset += 2 + length;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -67,7 +134,7 @@ QFont PixelFont(const QString& family, int pixels, bool bold) {
 }
 
 PictureFile::PictureFile(const std::string& path, PictureBounds bounds)
-    : path_(path), file_(QString::fromStdString(path)) {
+    : path_(path), file_(std::make_unique<StoppableFile>(QString::fromStdString(path))) {
     SetQtAllocationLimit();
     // Without blocking, so that a pipe or a device under the name cannot hang the
     // open; the checks then look at what was opened, not at the name again.
@@ -91,12 +158,12 @@ PictureFile::PictureFile(const std::string& path, PictureBounds bounds)
         return;
     }
     // The file keeps its name, so that the reader still picks the format by it.
-    if (!file_.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (!file_->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
-        Refuse("cannot be opened: " + file_.errorString().toStdString());
+        Refuse("cannot be opened: " + file_->errorString().toStdString());
         return;
     }
-    reader_ = std::make_unique<QImageReader>(&file_);
+    reader_ = std::make_unique<QImageReader>(file_.get());
     const QSize size = reader_->size();
     if (!size.isValid() || size.isEmpty()) {
         Refuse("gives no picture size: " + reader_->errorString().toStdString());
@@ -114,7 +181,7 @@ PictureFile::~PictureFile() = default;
 
 void PictureFile::Refuse(const std::string& reason) {
     reader_.reset();
-    file_.close();
+    file_->close();
     problem_ = "\"" + path_ + "\" " + reason;
 }
 
@@ -123,8 +190,12 @@ QImage PictureFile::Read() {
         return QImage();
     }
     QImage picture;
-    if (!reader_->read(&picture)) {
-        const std::string reason = "does not decode: " + reader_->errorString().toStdString();
+    const bool read = reader_->read(&picture);
+    // A decoder may make up the rest of a picture whose reading was cut short.
+    if (WorkStop::Requested() || !read) {
+        const std::string reason = WorkStop::Requested()
+                                       ? std::string("was not read: ") + StoppedReason
+                                       : "does not decode: " + reader_->errorString().toStdString();
         size_ = QSize();
         Refuse(reason);
         return QImage();
@@ -137,6 +208,34 @@ QImage PictureFile::ReadFitted(QSize box) {
         reader_->setScaledSize(size_.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
     }
     return Read();
+}
+
+// libjpeg scales a sequential JPEG while it decodes, a row band at a time; a
+// progressive one is held whole first, and other formats decode at full size.
+bool PictureFile::DecodesSmallerWithoutTheWhole() {
+    if (reader_->format() != "jpeg") {
+        return false;
+    }
+    const int marker = JpegFrameMarker(file_->handle());
+    return marker == 0xC0 || marker == 0xC1;
+}
+
+QImage PictureFile::ReadWithin(PictureBounds bounds) {
+    if (!size_.isValid()) {
+        return QImage();
+    }
+    if (size_.width() <= bounds.Width && size_.height() <= bounds.Height) {
+        return Read();
+    }
+    if (!DecodesSmallerWithoutTheWhole()) {
+        const std::string reason = "claims " + SizeText(size_.width(), size_.height()) +
+                                   " pixels, more than " + SizeText(bounds.Width, bounds.Height) +
+                                   ", in a form that cannot be read smaller";
+        size_ = QSize();
+        Refuse(reason);
+        return QImage();
+    }
+    return ReadFitted(QSize(bounds.Width, bounds.Height));
 }
 
 PictureResult ReadPicture(const std::string& path, PictureBounds bounds) {
@@ -192,13 +291,16 @@ void PreparePainter(QPainter& painter) {
 
 void SavePicture(const QImage& picture, const std::string& path, const char* format, int quality) {
     QByteArray encoded;
-    QBuffer buffer(&encoded);
+    StoppableBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
     writer.setQuality(quality);
-    if (picture.isNull() || !writer.write(picture)) {
+    const bool written = !picture.isNull() && writer.write(picture);
+    if (!written || WorkStop::Requested()) {
         static constexpr const char* Location = "Graphics::SavePicture (1)";
-        throw ApplicationException(Location, writer.errorString().toStdString().c_str());
+        throw ApplicationException(Location, WorkStop::Requested()
+                                                 ? StoppedReason
+                                                 : writer.errorString().toStdString().c_str());
     }
     static constexpr const char* Location = "Graphics::SavePicture (2)";
     AtomicFileWriter file(path, Location);

@@ -47,6 +47,8 @@ inline constexpr qint64 MaximumPictureFileBytes = 64LL * 1024 * 1024;
 // One picture file, refused unless it is a regular file of at most
 // MaximumPictureFileBytes whose header gives a size within the bounds. Opening
 // it also sets Qt's own allocation limit to the largest picture allowed.
+// Reading watches the calling thread's stop request (WorkStop): a stop ends the
+// decoding at once and gives no picture.
 class PictureFile {
 public:
     PictureFile(const std::string& path, PictureBounds bounds);
@@ -61,6 +63,11 @@ public:
     // The same no larger than fits the box, keeping the aspect ratio; formats
     // that can (JPEG) decode straight to the smaller size.
     QImage ReadFitted(QSize box);
+    // The pixels no larger than the bounds, for a picture of any size a server may
+    // send: one within them as it is; a larger one only where it decodes straight
+    // to the smaller size without ever holding the whole (a sequential JPEG), fitted
+    // keeping the aspect ratio; any other larger picture is refused unread.
+    QImage ReadWithin(PictureBounds bounds);
     // Why there is no picture, naming the file; empty while nothing went wrong.
     const std::string& Problem() const { return problem_; }
     // Whether the file could not be opened because it is not there.
@@ -68,9 +75,10 @@ public:
 
 private:
     void Refuse(const std::string& reason);
+    bool DecodesSmallerWithoutTheWhole();
 
     std::string path_;
-    QFile file_;
+    std::unique_ptr<QFile> file_;
     std::unique_ptr<QImageReader> reader_;
     QSize size_;
     std::string problem_;
@@ -95,8 +103,9 @@ QImage LoadPictureFitted(const std::string& path, PictureBounds bounds, QSize bo
 // 100 where the format has one, -1 for its default), encoded first and then
 // saved as every file of the program is: whole or not at all, and only over a
 // regular file or a new name (a link to a regular file is followed). A picture
-// that does not encode raises "Graphics::SavePicture (1)" with the reason;
-// the file's failures raise "Graphics::SavePicture (2)".
+// that does not encode raises "Graphics::SavePicture (1)" with the reason, and
+// so does a stop of the calling thread's work while it encodes (nothing is
+// written then); the file's failures raise "Graphics::SavePicture (2)".
 void SavePicture(const QImage& picture, const std::string& path, const char* format,
                  int quality = -1);
 

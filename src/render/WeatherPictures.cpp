@@ -68,8 +68,7 @@ bool IsDaytime(const City& city, const DateTime& utc) {
     }
 }
 
-WeatherPictures::WeatherPictures(std::string installationFolder,
-                                 std::string userBackgroundsFolder)
+WeatherPictures::WeatherPictures(std::string installationFolder, std::string userBackgroundsFolder)
     : installationFolder_(std::move(installationFolder)),
       userBackgroundsFolder_(std::move(userBackgroundsFolder)) {}
 

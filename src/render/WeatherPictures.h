@@ -44,11 +44,10 @@ public:
     std::string WeatherBackgroundFolder(const Nullable<EnumWeatherCode>& code) const;
 
     // A random picture of the condition's folder and its "Day" or "Night"
-    // subfolder, in the installation and in the user's folder, kept for 30 minutes per folder (day turning to night keeps it).
-    // Null when the folder offers no picture, and also while the chosen file
-    // could not be read: that choice is kept for the 30 minutes all the same, so
-    // a broken file is not read again at every frame. The pointer stays valid
-    // until the next call.
+    // subfolder, in the installation and in the user's folder, kept for 30 minutes per folder (day
+    // turning to night keeps it). Null when the folder offers no picture, and also while the chosen
+    // file could not be read: that choice is kept for the 30 minutes all the same, so a broken file
+    // is not read again at every frame. The pointer stays valid until the next call.
     const QImage* WeatherBackground(bool isDay, const Nullable<EnumWeatherCode>& code,
                                     const DateTime& utcNow);
 

@@ -3,8 +3,11 @@
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <zlib.h>
+#include <QBuffer>
 #include <QDir>
 #include <QImage>
+#include <QImageReader>
 #include <QLibraryInfo>
 #include <algorithm>
 #include <chrono>
@@ -13,11 +16,13 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/ScreenSaver.h"
+#include "support/LoopbackHttpServer.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
@@ -57,8 +62,8 @@ protected:
         for (const auto& [variable, value] : changes) {
             environment[variable] = value;
         }
-        return std::make_unique<ProgramRun>(std::string(SKYVANE_RUNTIME_DIR) + "/" + name,
-                                            arguments, EnvironmentWith(environment), errorFile);
+        return std::make_unique<ProgramRun>(binFolder_ + "/" + name, arguments,
+                                            EnvironmentWith(environment), errorFile);
     }
     int Run(const std::string& name, std::vector<std::string> arguments) {
         return Start(name, std::move(arguments))->WaitForExit(10s).value_or(-1000);
@@ -86,8 +91,26 @@ protected:
         return output;
     }
 
+    // An installation of its own beside the built one: the same program and data, but
+    // the cloud sources of the test.
+    void InstallWithCloudSources(const std::string& sources) {
+        if (binFolder_ == SKYVANE_RUNTIME_DIR) {
+            binFolder_ = home_.Folder() + "installation";
+            std::filesystem::create_directories(binFolder_);
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(SKYVANE_RUNTIME_DIR)) {
+            const std::filesystem::path link =
+                std::filesystem::path(binFolder_) / entry.path().filename();
+            if (entry.path().filename() != "CloudsUrls.txt" && !std::filesystem::exists(link)) {
+                std::filesystem::create_symlink(entry.path(), link);
+            }
+        }
+        WriteWholeFile(binFolder_ + "/CloudsUrls.txt", sources);
+    }
+
     TempFolder home_;
     Xvfb server_{Width, Height};
+    std::string binFolder_ = SKYVANE_RUNTIME_DIR;
 };
 
 TEST_F(DesktopProgramTest, TheWallpaperIsSetAndTheUsersComesBackWhenTheProgramIsAskedToQuit) {
@@ -178,6 +201,98 @@ TEST_F(DesktopProgramTest, TheClocksComeBackWhereTheyWereDragged) {
         "FormTimeZones_Location=" + std::to_string(std::min(140, Width - width)) + ",240\r\n";
     const std::string settings = ReadWholeFile(home_.Folder() + ".config/Meridio/Settings.txt");
     EXPECT_NE(settings.find(stored), std::string::npos) << settings;
+}
+
+// An RGB PNG of one colour: under three megabytes of file for gigabytes of pixels.
+std::string OneColourPng(int width, int height) {
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    const auto chunk = [&png](const char* type, const std::string& data) {
+        const std::string typed = std::string(type, 4) + data;
+        const auto big = [](std::uint32_t value) {
+            return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                               static_cast<char>(value >> 8), static_cast<char>(value)};
+        };
+        png += big(static_cast<std::uint32_t>(data.size())) + typed +
+               big(static_cast<std::uint32_t>(
+                   ::crc32(0, reinterpret_cast<const Bytef*>(typed.data()), typed.size())));
+    };
+    std::string header(13, '\0');
+    for (int shift = 0; shift < 4; ++shift) {
+        header[3 - shift] = static_cast<char>(width >> (8 * shift));
+        header[7 - shift] = static_cast<char>(height >> (8 * shift));
+    }
+    header[8] = 8;  // bits per sample
+    header[9] = 2;  // RGB
+    chunk("IHDR", header);
+    // Each row repeats the one above ("up" filter): nothing but zeros to compress.
+    std::string row(1 + static_cast<std::size_t>(width) * 3, '\0');
+    row[0] = 2;
+    z_stream stream{};
+    deflateInit(&stream, Z_BEST_SPEED);
+    std::string compressed;
+    std::string block(1 << 20, '\0');
+    for (int y = 0; y < height; ++y) {
+        stream.next_in = reinterpret_cast<Bytef*>(row.data());
+        stream.avail_in = static_cast<uInt>(row.size());
+        do {
+            stream.next_out = reinterpret_cast<Bytef*>(block.data());
+            stream.avail_out = static_cast<uInt>(block.size());
+            deflate(&stream, y == height - 1 ? Z_FINISH : Z_NO_FLUSH);
+            compressed.append(block.data(), block.size() - stream.avail_out);
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    chunk("IDAT", compressed);
+    chunk("IEND", "");
+    return png;
+}
+
+std::uint64_t PeakResidentBytes(pid_t pid) {
+    const std::string status = ReadWholeFile("/proc/" + std::to_string(pid) + "/status");
+    const std::size_t line = status.find("VmHWM:");
+    return line == std::string::npos ? 0 : std::stoull(status.substr(line + 6)) * 1024;
+}
+
+// A cloud source may answer with a picture of any size: the program reads it no larger
+// than its layer needs, or refuses it unread, and its memory stays far below what the
+// picture's pixels would take.
+TEST_F(DesktopProgramTest, AHugePictureFromACloudSourceNeverTakesTheMemoryOfItsPixels) {
+    LoopbackHttpServer site;
+    site.Route("/flat.png", Answer(200, OneColourPng(21600, 10800)));
+    QImage grey(8192, 4096, QImage::Format_Grayscale8);
+    std::minstd_rand random(7);
+    for (int y = 0; y < grey.height(); ++y) {
+        for (int x = 0; x < grey.width(); ++x) {
+            grey.scanLine(y)[x] = static_cast<uchar>(random() % 200 + 20);
+        }
+    }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(grey.save(&buffer, "JPEG"));
+    site.Route("/large.jpg", Answer(200, jpeg.toStdString()));
+    const std::string errors = home_.Folder() + "errors.txt";
+    const std::string kept = DataFolder("Terravue") + "Clouds.png";
+    // Without the weather of the cities on the map the worker comes to the clouds at once.
+    WriteWholeFile(home_.Folder() + ".config/Terravue/Options.txt", "ShowWeather=false\r\n");
+
+    for (const char* route : {"/flat.png", "/large.jpg"}) {
+        InstallWithCloudSources(site.BaseUrl() + route + "\n");
+        auto program = Start(
+            "terravue", {},
+            {{"no_proxy", "127.0.0.1"}, {"QT_LOGGING_RULES", "skyvane.render.info=true"}}, errors);
+        ASSERT_TRUE(Eventually(
+            [&] {
+                return ReadWholeFile(errors).find("cloud source") != std::string::npos ||
+                       std::filesystem::exists(kept);
+            },
+            60s))
+            << route;
+        EXPECT_LT(PeakResidentBytes(program->Pid()), 400ULL << 20) << route;
+        EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+        EXPECT_EQ(program->WaitForExit(10s), 1);
+    }
+    EXPECT_EQ(QImageReader(QString::fromStdString(kept)).size(), QSize(4096, 2048));
 }
 
 // A display that cannot be opened (a server that is not, or not yet, there; a

@@ -3,11 +3,15 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <filesystem>
 #include <random>
+#include <stop_token>
 
+#include "core/WorkStop.h"
 #include "net/TransferLimits.h"
 #include "render/CloudLayer.h"
+#include "render/Graphics.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
 
@@ -26,7 +30,7 @@ ServerResponse Misbehaving(ServerBehaviour behaviour) {
     return response;
 }
 
-std::string NoisePng(int width, int height) {
+QImage Noise(int width, int height) {
     QImage picture(width, height, QImage::Format_Grayscale8);
     std::minstd_rand random(7);
     for (int y = 0; y < height; ++y) {
@@ -34,11 +38,21 @@ std::string NoisePng(int width, int height) {
             picture.scanLine(y)[x] = static_cast<uchar>(random() % 200 + 20);
         }
     }
+    return picture;
+}
+
+std::string Encoded(const QImage& picture, const char* format, bool progressive = false) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    picture.save(&buffer, "PNG");
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    EXPECT_TRUE(writer.write(picture));
     return bytes.toStdString();
+}
+
+std::string NoisePng(int width, int height) {
+    return Encoded(Noise(width, height), "png");
 }
 
 class DownloadCloudsWorkTest : public ::testing::Test {
@@ -69,7 +83,8 @@ protected:
     TestSupport::TempFolder folder;
     LoopbackHttpServer server;
     CloudDownloadFiles files{folder.Path().string() + "/CloudsUrls.txt",
-                             folder.Path().string() + "/Clouds.jpg"};
+                             folder.Path().string() + "/Clouds.jpg",
+                             folder.Path().string() + "/Clouds.png"};
     std::vector<QImage> posted;
 };
 
@@ -92,6 +107,8 @@ TEST_F(DownloadCloudsWorkTest, FailingSourcesAreSkippedUntilOneGivesAGoodPicture
     ASSERT_EQ(posted.size(), 1U);
     EXPECT_EQ(posted[0].size(), QSize(4096, 2048));
     EXPECT_EQ(posted[0].format(), QImage::Format_Grayscale8);
+    // The layer handed on is the one kept.
+    EXPECT_EQ(QImage(QString::fromStdString(files.Layer)), posted[0]);
     // Whatever the first source, the good one ends the round: no source twice.
     EXPECT_EQ(RequestsFor("/good.jpg"), 1);
     EXPECT_LE(RequestsFor("/missing.jpg") + RequestsFor("/short.jpg") + RequestsFor("/broken.jpg"),
@@ -169,6 +186,46 @@ TEST_F(DownloadCloudsWorkTest, WhateverLiesUnderTheDownloadNameIsReplacedNotOpen
 
     ASSERT_EQ(posted.size(), 1U);
     EXPECT_TRUE(std::filesystem::is_regular_file(files.Download));
+}
+
+// A server may send a picture of any size: one larger than the layer needs is read
+// smaller where its format can do so without holding the whole picture, and refused
+// unread where it cannot.
+TEST_F(DownloadCloudsWorkTest, APictureLargerThanTheLayerIsReadSmallerOrRefused) {
+    const QImage large = Noise(4200, 2100);
+    server.Route("/sequential.jpg", Answer(200, Encoded(large, "jpeg")));
+    server.Route("/progressive.jpg", Answer(200, Encoded(large, "jpeg", true)));
+    server.Route("/large.png", Answer(200, Encoded(Noise(4100, 2050), "png")));
+    WriteSources({"/progressive.jpg", "/large.png"});
+    Run();
+    EXPECT_TRUE(posted.empty());
+    EXPECT_EQ(RequestsFor("/progressive.jpg") + RequestsFor("/large.png"), 2);
+
+    files.SourceList = folder.Path().string() + "/CloudsUrls2.txt";
+    WriteSources({"/sequential.jpg"});
+    Run();
+    ASSERT_EQ(posted.size(), 1U);
+    EXPECT_EQ(posted[0].size(), QSize(4096, 2048));
+}
+
+// A stop ends the reading of a picture and the keeping of the layer at once: nothing
+// comes of them, and nothing is written.
+TEST(CloudPictureStopTest, AStopEndsReadingAndSavingWithNothingToShow) {
+    TestSupport::TempFolder folder;
+    const std::string picture = folder.Path().string() + "/Clouds.jpg";
+    TestSupport::WriteWholeFile(picture, TestSupport::ReadWholeFile(SKYVANE_CLOUDS_FALLBACK_FILE));
+    std::stop_source stop;
+    const WorkStop::ThreadBinding binding(stop.get_token());
+    const QImage layer = DownloadCloudsWork::GenClouds(picture);
+    ASSERT_EQ(layer.size(), QSize(4096, 2048));
+
+    stop.request_stop();
+    EXPECT_EQ(TestSupport::LocationOf([&] { DownloadCloudsWork::GenClouds(picture); }),
+              "DownloadCloudsWork::GenClouds (122)");
+    const std::string kept = folder.Path().string() + "/Clouds.png";
+    EXPECT_EQ(TestSupport::LocationOf([&] { Graphics::SavePicture(layer, kept, "png"); }),
+              "Graphics::SavePicture (1)");
+    EXPECT_FALSE(std::filesystem::exists(kept));
 }
 
 }  // namespace
