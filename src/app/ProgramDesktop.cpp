@@ -192,7 +192,8 @@ bool OnStartupDesktop() {
     SetFirstRun(!std::filesystem::exists(PathSettings(), error));
 
     application.Wallpaper =
-        std::make_unique<WallpaperOutput>(MakeWallpaperBackend(), PathWallpaperFolder());
+        std::make_unique<WallpaperOutput>(MakeWallpaperBackend(), PathWallpaperFolder(),
+                                          PathLocalUserAppData());
     application.Wallpaper->RecordUserWallpaper();
     Folders::EmptyFolder(PathWallpaperFolder());
 

@@ -28,8 +28,11 @@ void RemoveOtherPictures(const std::string& folder, const std::string& keep) {
 }  // namespace
 
 WallpaperOutput::WallpaperOutput(std::unique_ptr<WallpaperBackend> backend, std::string folder,
-                                 QObject* parent)
-    : QObject(parent), backend_(std::move(backend)), folder_(std::move(folder)) {}
+                                 std::string keptFolder, QObject* parent)
+    : QObject(parent),
+      backend_(std::move(backend)),
+      folder_(std::move(folder)),
+      keptFolder_(std::move(keptFolder)) {}
 
 WallpaperOutput::~WallpaperOutput() {
     JoinJob();
@@ -105,10 +108,10 @@ bool WallpaperOutput::SaveAndSetWallpaper(QImage picture) {
     }
     JoinJob();
     busy_ = true;
-    jobSet_ = false;
+    jobFile_.clear();
     job_ = std::thread([this, picture = std::move(picture)] {
-        const bool set = !WriteAndSet(picture, folder_, *backend_).empty();
-        jobSet_ = set;
+        jobFile_ = WriteAndSet(picture, folder_, *backend_);
+        const bool set = !jobFile_.empty();
         // The object outlives the thread (its destructor joins), so the post is safe.
         QMetaObject::invokeMethod(
             this, [this, set] { Finish(set); }, Qt::QueuedConnection);
@@ -116,23 +119,50 @@ bool WallpaperOutput::SaveAndSetWallpaper(QImage picture) {
     return true;
 }
 
+void WallpaperOutput::TakeJobResult() {
+    if (std::string file = std::exchange(jobFile_, {}); !file.empty()) {
+        setThisRun_ = true;
+        current_ = std::move(file);
+    }
+}
+
 void WallpaperOutput::Finish(bool set) {
     busy_ = false;
     // Taken here unless a restore took it first.
-    setThisRun_ = setThisRun_ || std::exchange(jobSet_, false);
+    TakeJobResult();
     emit finished(set);
 }
 
 void WallpaperOutput::RestoreUserWallpaper() {
     JoinJob();
     // A picture set just now counts even though its news has not arrived yet.
-    setThisRun_ = setThisRun_ || std::exchange(jobSet_, false);
-    if (!backend_ || !setThisRun_ || !recorded_) {
+    TakeJobResult();
+    if (!backend_ || !setThisRun_) {
         return;
     }
-    if (backend_->Restore(*recorded_)) {
+    if (recorded_ && backend_->Restore(*recorded_)) {
         setThisRun_ = false;
-    } else {
-        qCWarning(lcApp) << "the user's wallpaper could not be put back";
+        return;
     }
+    qCWarning(lcApp) << "the user's wallpaper cannot be put back; the last picture stays";
+    KeepLastPicture();
+}
+
+void WallpaperOutput::KeepLastPicture() {
+    std::error_code error;
+    const std::string kept =
+        keptFolder_ + "Last Wallpaper" + std::filesystem::path(current_).extension().string();
+    std::filesystem::rename(current_, kept, error);
+    if (error) {
+        // Another file system: a copy does as well.
+        error.clear();
+        std::filesystem::copy_file(current_, kept,
+                                   std::filesystem::copy_options::overwrite_existing, error);
+    }
+    if (error || !backend_->Set(kept)) {
+        qCWarning(lcApp) << "the last picture could not be kept as" << kept.c_str();
+        return;
+    }
+    setThisRun_ = false;
+    current_.clear();
 }

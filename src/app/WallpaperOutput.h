@@ -13,16 +13,20 @@
 // under a fresh "E%i.bmp" name in the wallpaper folder and set through the
 // desktop's backend on a helper thread, so the main thread never waits for the
 // disk or the desktop; the user's own wallpaper is put back only when this run
-// has changed it. Main thread only.
+// has changed it. Where it cannot be (it could not be recorded, or the desktop
+// does not take it back), the desktop is never left pointing into the wallpaper
+// folder, which is emptied at exit: the last picture moves to "Last Wallpaper.bmp"
+// of the kept folder and stays the wallpaper. Main thread only.
 class WallpaperOutput : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int MaximumFileNumber = 99;
 
-    // A null backend (a desktop nobody knows how to reach) sets nothing.
+    // A null backend (a desktop nobody knows how to reach) sets nothing. Both
+    // folders end in "/"; the kept folder lies outside the wallpaper folder.
     WallpaperOutput(std::unique_ptr<WallpaperBackend> backend, std::string folder,
-                    QObject* parent = nullptr);
+                    std::string keptFolder, QObject* parent = nullptr);
     ~WallpaperOutput() override;
 
     // What the desktop shows now, kept to be put back. A picture of our own
@@ -35,8 +39,9 @@ public:
     bool SaveAndSetWallpaper(QImage picture);
     bool IsBusy() const { return busy_; }
 
-    // Puts back what was recorded, once this run has set a picture since;
-    // waits for a picture still under way first.
+    // Puts back what was recorded, once this run has set a picture since, else
+    // keeps the last picture as the wallpaper; waits for a picture still under way
+    // first.
     void RestoreUserWallpaper();
 
     // The first free "E%i.bmp" of the folder (0 to 99); empty when all are taken.
@@ -55,14 +60,19 @@ signals:
 private:
     void Finish(bool set);
     void JoinJob();
+    void TakeJobResult();
+    void KeepLastPicture();
 
     std::unique_ptr<WallpaperBackend> backend_;
     std::string folder_;
+    std::string keptFolder_;
     std::optional<RecordedWallpaper> recorded_;
     bool setThisRun_ = false;
+    // The picture of the wallpaper folder that this run set last.
+    std::string current_;
     bool busy_ = false;
-    // Written by the job before it posts its news; taken by that news or by a
-    // restore that joined the job first.
-    bool jobSet_ = false;
+    // The file the job set ("" when it failed), written before it posts its news;
+    // taken by that news or by a restore that joined the job first.
+    std::string jobFile_;
     std::thread job_;
 };

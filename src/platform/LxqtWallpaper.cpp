@@ -1,5 +1,8 @@
 #include "platform/LxqtWallpaper.h"
 
+#include <unistd.h>
+
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <algorithm>
@@ -11,15 +14,12 @@
 
 namespace {
 
+constexpr const char* Profile = "pcmanfm-qt/lxqt";
 constexpr const char* ImageKey = "Wallpaper";
 constexpr const char* ModeKey = "WallpaperMode";
 // The mode that shows no picture, only the background colour.
-constexpr const char* NoPicture = "color";
-
-std::string DefaultSettingsPath() {
-    const std::optional<std::string> configHome = Folders::ConfigHome();
-    return configHome ? *configHome + "pcmanfm-qt/lxqt/settings.conf" : std::string();
-}
+constexpr const char* NoPicture = "none";
+constexpr const char* Stretched = "stretch";
 
 std::string ValueOf(const RecordedWallpaper& recorded, const std::string& key) {
     const auto found = std::find_if(recorded.Values.begin(), recorded.Values.end(),
@@ -27,21 +27,59 @@ std::string ValueOf(const RecordedWallpaper& recorded, const std::string& key) {
     return found == recorded.Values.end() ? std::string() : found->second;
 }
 
-// The stored mode words are the command line's; anything else is not passed on.
-bool IsModeWord(const std::string& mode) {
-    return !mode.empty() &&
-           std::all_of(mode.begin(), mode.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+// The modes that show the picture; pcmanfm-qt takes any other word for none.
+bool ShowsAPicture(const std::string& mode) {
+    for (const char* shown : {"stretch", "fit", "center", "tile", "zoom"}) {
+        if (mode == shown) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// pcmanfm-qt's own rule: root's folder is always under its home, whatever the variable.
+std::string UserConfigFolder() {
+    if (::geteuid() == 0) {
+        const std::optional<std::string> home = Folders::HomeFolder();
+        return home ? *home + "/.config/" : std::string();
+    }
+    return Folders::ConfigHome().value_or(std::string());
 }
 
 }  // namespace
 
 LxqtWallpaper::LxqtWallpaper(std::unique_ptr<CommandRunner> runner, std::string settingsPath)
-    : runner_(std::move(runner)),
-      settingsPath_(settingsPath.empty() ? DefaultSettingsPath() : std::move(settingsPath)) {}
+    : runner_(std::move(runner)), settingsPath_(std::move(settingsPath)) {}
+
+std::string LxqtWallpaper::ProfileSettingsPath() {
+    const std::string user = UserConfigFolder();
+    if (user.empty()) {
+        return {};
+    }
+    const QString userProfile = QString::fromStdString(user) + Profile;
+    if (!QDir(userProfile).exists()) {
+        const QByteArray dirs = qgetenv("XDG_CONFIG_DIRS");
+        const QStringList system = QString::fromLocal8Bit(dirs.isEmpty() ? "/etc/xdg" : dirs)
+                                       .split(':', Qt::SkipEmptyParts);
+        for (const QString& folder : system) {
+            const QString profile = folder + "/" + Profile;
+            if (QDir(profile).exists()) {
+                return (profile + "/settings.conf").toStdString();
+            }
+        }
+    }
+    return (userProfile + "/settings.conf").toStdString();
+}
+
+std::string LxqtWallpaper::SettingsPath() const {
+    return settingsPath_.empty() ? ProfileSettingsPath() : settingsPath_;
+}
 
 std::optional<RecordedWallpaper> LxqtWallpaper::Record() {
-    const QString path = QString::fromStdString(settingsPath_);
-    if (settingsPath_.empty() || !QFileInfo(path).isReadable()) {
+    const QString path = QString::fromStdString(SettingsPath());
+    const QFileInfo file(path);
+    // No file at all is pcmanfm-qt's defaults: no picture.
+    if (path.isEmpty() || (file.exists() && !file.isReadable())) {
         qCWarning(lcPlatform) << "LXQt: cannot read" << path;
         return std::nullopt;
     }
@@ -59,14 +97,11 @@ std::optional<RecordedWallpaper> LxqtWallpaper::Record() {
 }
 
 bool LxqtWallpaper::Apply(const std::string& picturePath, const std::string& mode) {
-    std::vector<std::string> arguments;
-    if (!picturePath.empty()) {
-        arguments = {"--set-wallpaper", picturePath};
-    }
-    if (IsModeWord(mode)) {
+    std::vector<std::string> arguments{"--set-wallpaper", picturePath};
+    if (!mode.empty()) {
         arguments.insert(arguments.end(), {"--wallpaper-mode", mode});
     }
-    if (arguments.empty() || !runner_->Run(Tool, arguments).Succeeded) {
+    if (!runner_->Run(Tool, arguments).Succeeded) {
         qCWarning(lcPlatform) << "LXQt: cannot set the wallpaper" << picturePath.c_str();
         return false;
     }
@@ -74,13 +109,30 @@ bool LxqtWallpaper::Apply(const std::string& picturePath, const std::string& mod
 }
 
 bool LxqtWallpaper::Set(const std::string& picturePath) {
-    return Apply(picturePath, "stretch");
+    QSettings settings(QString::fromStdString(SettingsPath()), QSettings::IniFormat);
+    const bool shown =
+        ShowsAPicture(settings.value("Desktop/WallpaperMode").toString().toStdString());
+    if (!Apply(picturePath, shown ? std::string() : Stretched)) {
+        return false;
+    }
+    changedMode_ = changedMode_ || !shown;
+    return true;
 }
 
 bool LxqtWallpaper::Restore(const RecordedWallpaper& recorded) {
     const std::string picture = ValueOf(recorded, ImageKey);
     if (recorded.Picture.empty() || picture.empty()) {
-        return Apply({}, NoPicture);
+        qCInfo(lcPlatform) << "LXQt: pcmanfm-qt cannot be told to show no picture";
+        return false;
     }
-    return Apply(picture, ValueOf(recorded, ModeKey));
+    std::string mode;
+    if (changedMode_) {
+        mode = ValueOf(recorded, ModeKey);
+        mode = ShowsAPicture(mode) ? mode : NoPicture;
+    }
+    if (!Apply(picture, mode)) {
+        return false;
+    }
+    changedMode_ = false;
+    return true;
 }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -15,7 +17,8 @@ using namespace std::chrono_literals;
 using namespace TestSupport;
 
 // The real program on GNOME's and Xfce's own settings stores (gsettings on dconf,
-// xfconfd), in the private D-Bus session and home of private-session.sh.
+// xfconfd) and on LXQt's real desktop (pcmanfm-qt), in the private D-Bus session and
+// home of private-session.sh.
 class DesktopSettingsTest : public ::testing::Test {
 protected:
     std::string Query(const std::string& program, const std::vector<std::string>& arguments) {
@@ -65,6 +68,40 @@ TEST_F(DesktopSettingsTest, XfceShowsOurPictureWhileRunningAndTheUsersAfterwards
     };
     RunUntilShown("XFCE", picture);
     EXPECT_EQ(picture(), "/home/user/shore.png\n");
+}
+
+// A fresh LXQt profile: the user has no settings of pcmanfm-qt's yet, so it shows the
+// system-wide profile's picture, here centred on a blue ground. After the program, the
+// desktop shows that picture again, still centred, and the settings pcmanfm-qt keeps
+// for the user name it rather than a picture the program deleted.
+TEST_F(DesktopSettingsTest, LxqtGetsItsOwnPictureBackInItsOwnModeOnAFreshProfile) {
+    if (!std::filesystem::exists("/usr/bin/pcmanfm-qt")) {
+        GTEST_SKIP() << "pcmanfm-qt is not installed (scripts/setup installs it)";
+    }
+    const std::string session = std::getenv("SKYVANE_PRIVATE_SESSION");
+    const std::string picture = session + "/lxqt-default.png";
+    QImage green(80, 40, QImage::Format_RGB32);
+    green.fill(qRgb(0, 255, 0));
+    ASSERT_TRUE(green.save(QString::fromStdString(picture)));
+    WriteWholeFile(session + "/xdg/pcmanfm-qt/lxqt/settings.conf",
+                   "[Desktop]\nWallpaper=" + picture + "\nWallpaperMode=center\nBgColor=#0000ff\n");
+    const ScopedEnvironment systemFolders("XDG_CONFIG_DIRS", session + "/xdg");
+    ProgramRun desktop(
+        "/usr/bin/pcmanfm-qt", {"--desktop", "--profile=lxqt"},
+        EnvironmentWith({{"DISPLAY", server_.Display()}, {"QT_QPA_PLATFORM", std::nullopt}}));
+    Root root(server_.Display());
+    const auto showsItsOwnCentred = [&] {
+        return root.Pixel(160, 90) == 0x00FF00 && root.Pixel(5, 5) == 0x0000FF;
+    };
+    ASSERT_TRUE(Eventually(showsItsOwnCentred)) << "pcmanfm-qt shows no desktop";
+
+    const std::string users =
+        std::string(std::getenv("HOME")) + "/.config/pcmanfm-qt/lxqt/settings.conf";
+    RunUntilShown("LXQt", [&] { return ReadWholeFile(users); });
+    EXPECT_TRUE(Eventually(showsItsOwnCentred))
+        << std::hex << root.Pixel(160, 90) << " " << root.Pixel(5, 5);
+    EXPECT_NE(ReadWholeFile(users).find("Wallpaper=" + picture), std::string::npos)
+        << ReadWholeFile(users);
 }
 
 }  // namespace

@@ -29,13 +29,16 @@ public:
         return true;
     }
     bool Restore(const RecordedWallpaper& recorded) override {
-        Shown = recorded;
         RestoredPictures.push_back(recorded.Picture);
-        return true;
+        if (TakesRestores) {
+            Shown = recorded;
+        }
+        return TakesRestores;
     }
 
     std::optional<RecordedWallpaper> Shown = RecordedWallpaper{"/home/user/beach.jpg", {}};
     bool AcceptsPictures = true;
+    bool TakesRestores = true;
     std::vector<std::string> SetCalls;
     std::vector<std::string> RestoredPictures;
 };
@@ -73,6 +76,7 @@ protected:
     }
 
     TestSupport::TempFolder folder_;
+    TestSupport::TempFolder kept_;
     FakeDesktop desktop_;
 };
 
@@ -111,7 +115,8 @@ TEST_F(WallpaperOutputTest, AFailedPictureLeavesDesktopAndFolderAsTheyWere) {
 
 TEST_F(WallpaperOutputTest, TheUsersWallpaperComesBackOnlyAfterThisRunChangedIt) {
     auto* desktop = new FakeDesktop(desktop_);
-    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder());
+    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder(),
+                           kept_.Folder());
     output.RecordUserWallpaper();
     output.RestoreUserWallpaper();
     EXPECT_TRUE(desktop->RestoredPictures.empty());
@@ -122,14 +127,30 @@ TEST_F(WallpaperOutputTest, TheUsersWallpaperComesBackOnlyAfterThisRunChangedIt)
     EXPECT_EQ(desktop->RestoredPictures, std::vector<std::string>{"/home/user/beach.jpg"});
 }
 
-TEST_F(WallpaperOutputTest, NothingRecordedMeansNothingRestored) {
-    auto* desktop = new FakeDesktop(desktop_);
-    desktop->Shown = std::nullopt;
-    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder());
-    output.RecordUserWallpaper();
-    ASSERT_TRUE(SetAndWait(output));
-    output.RestoreUserWallpaper();
-    EXPECT_TRUE(desktop->RestoredPictures.empty());
+// Where the user's wallpaper could not be recorded, or the desktop does not take it
+// back, the desktop is not left pointing into the wallpaper folder, which is emptied at
+// exit: the last picture moves out of it and stays the wallpaper.
+TEST_F(WallpaperOutputTest, WhatCannotBePutBackLeavesTheLastPictureOutsideTheFolder) {
+    for (const bool recorded : {false, true}) {
+        auto* desktop = new FakeDesktop(desktop_);
+        if (!recorded) {
+            desktop->Shown = std::nullopt;
+        }
+        desktop->TakesRestores = false;
+        WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder(),
+                               kept_.Folder());
+        output.RecordUserWallpaper();
+        ASSERT_TRUE(SetAndWait(output));
+        output.RestoreUserWallpaper();
+        const std::string kept = kept_.Folder() + "Last Wallpaper.bmp";
+        ASSERT_FALSE(desktop->SetCalls.empty());
+        EXPECT_EQ(desktop->SetCalls.back(), kept) << recorded;
+        EXPECT_EQ(QImage(QString::fromStdString(kept)).size(), QSize(32, 16));
+        EXPECT_TRUE(Files().empty());
+        // Kept once: a later restore has nothing more to do.
+        output.RestoreUserWallpaper();
+        EXPECT_EQ(desktop->RestoredPictures.size(), recorded ? 1U : 0U);
+    }
 }
 
 // A picture of our own folder is what a run that could not restore left: the
@@ -137,7 +158,8 @@ TEST_F(WallpaperOutputTest, NothingRecordedMeansNothingRestored) {
 TEST_F(WallpaperOutputTest, APictureOfOurOwnFolderIsNotTheUsers) {
     auto* desktop = new FakeDesktop(desktop_);
     desktop->Shown = RecordedWallpaper{folder_.Folder() + "E1.bmp", {}};
-    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder());
+    WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder(),
+                           kept_.Folder());
     output.RecordUserWallpaper();
     EXPECT_EQ(desktop->RestoredPictures, std::vector<std::string>{""});
     ASSERT_TRUE(SetAndWait(output));

@@ -72,12 +72,20 @@ std::unique_ptr<WallpaperBackend> Plasma(Desk& desk, const std::string&) {
     return std::make_unique<PlasmaWallpaper>(std::make_unique<RecordingCaller>(desk));
 }
 // pcmanfm-qt's own settings file, as it writes it.
-std::unique_ptr<WallpaperBackend> Lxqt(Desk& desk, const std::string& folder) {
+std::unique_ptr<WallpaperBackend> LxqtIn(Desk& desk, const std::string& folder,
+                                         const std::string& mode) {
     WriteWholeFile(folder + "settings.conf",
                    "[Desktop]\nBgColor=#000000\nWallpaper=\"/usr/share/lxqt/wallpapers/"
-                   "Le quai, l'\xc3\xa9t\xc3\xa9.png\"\nWallpaperMode=zoom\n");
+                   "Le quai, l'\xc3\xa9t\xc3\xa9.png\"\nWallpaperMode=" +
+                       mode + "\n");
     return std::make_unique<LxqtWallpaper>(std::make_unique<RecordingRunner>(desk),
                                            folder + "settings.conf");
+}
+std::unique_ptr<WallpaperBackend> Lxqt(Desk& desk, const std::string& folder) {
+    return LxqtIn(desk, folder, "zoom");
+}
+std::unique_ptr<WallpaperBackend> LxqtShowingNoPicture(Desk& desk, const std::string& folder) {
+    return LxqtIn(desk, folder, "none");
 }
 
 const std::string Backdrop = "/backdrop/screen0/monitorHDMI-1/";
@@ -188,14 +196,30 @@ const BackendCase BackendCases[] = {
       Xfconf("workspace0/image-style", "int", "5"),
       Xfconf("workspace0/last-image", "string", "/u/a.png"),
       {"xfconf-query", "-c", "xfce4-desktop", "-p", Backdrop + "workspace1/last-image", "-r"}}},
-    {"LxqtSetsThroughPcmanfmQtStretched",
+    {"LxqtSetsThroughPcmanfmQtInTheUsersOwnMode",
      Lxqt,
      Operation::Set,
      {},
      "/a b/E0.bmp",
      {},
      {},
+     {{"pcmanfm-qt", "--set-wallpaper", "/a b/E0.bmp"}}},
+    {"LxqtStretchesWhereTheUsersModeShowsNoPicture",
+     LxqtShowingNoPicture,
+     Operation::Set,
+     {},
+     "/a b/E0.bmp",
+     {},
+     {},
      {{"pcmanfm-qt", "--set-wallpaper", "/a b/E0.bmp", "--wallpaper-mode", "stretch"}}},
+    {"LxqtRestoresThePictureInTheModeItWasNeverTakenFrom",
+     Lxqt,
+     Operation::Restore,
+     {},
+     "",
+     {"/u/a.png", {{"Wallpaper", "/u/a.png"}, {"WallpaperMode", "center"}}},
+     {},
+     {{"pcmanfm-qt", "--set-wallpaper", "/u/a.png"}}},
     {"LxqtRecordsFromItsSettingsFile",
      Lxqt,
      Operation::Record,
@@ -206,14 +230,15 @@ const BackendCase BackendCases[] = {
       {{"Wallpaper", "/usr/share/lxqt/wallpapers/Le quai, l'\xc3\xa9t\xc3\xa9.png"},
        {"WallpaperMode", "zoom"}}},
      {}},
-    {"LxqtRestoreOfAStaleRecordShowsNoPicture",
+    {"LxqtCannotBeToldToShowNoPicture",
      Lxqt,
      Operation::Restore,
      {},
      "",
      {"", {{"Wallpaper", "/w/E0.bmp"}, {"WallpaperMode", "fit"}}},
      {},
-     {{"pcmanfm-qt", "--wallpaper-mode", "color"}}},
+     {},
+     false},
     {"PlasmaSetsEveryDesktopToTheStretchedImage",
      Plasma,
      Operation::Set,
