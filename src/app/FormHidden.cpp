@@ -74,6 +74,10 @@ const std::vector<MenuEntry>& MenuOf(EnumAppKind kind) {
     return timeZones;
 }
 
+std::string IconPath() {
+    return Program::PathUIFolder() + Program::AppDisplayName() + ".svg";
+}
+
 }  // namespace
 
 CFormHidden::CFormHidden(Application& application)
@@ -129,14 +133,15 @@ void CFormHidden::BuildTrayMenu() {
 
 void CFormHidden::AddNotifyIcon() {
     Guarded("the tray icon", [this] {
-        const QIcon icon(Text(Program::PathUIFolder() + Program::AppDisplayName() + ".svg"));
+        const QIcon icon(Text(IconPath()));
         if (icon.isNull()) {
             static constexpr const char* Location = "CFormHidden::AddNotifyIcon (241)";
             RaiseError(Location);
         }
+        // Shown even without a tray: the icon docks as soon as one appears (a panel
+        // often starts after the programs of the log-in).
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-            static constexpr const char* Location = "CFormHidden::AddNotifyIcon (251)";
-            RaiseError(Location);
+            qCInfo(lcApp) << "no tray yet; the icon appears when one does";
         }
         trayIcon_.setIcon(icon);
         trayIcon_.show();
@@ -144,19 +149,28 @@ void CFormHidden::AddNotifyIcon() {
 }
 
 void CFormHidden::RemoveNotifyIcon() {
+    balloon_.Withdraw();
     trayIcon_.hide();
 }
 
 void CFormHidden::ShowBalloonTip() {
     Guarded("the balloon", [this] {
-        if (!trayIcon_.isVisible() || !QSystemTrayIcon::supportsMessages()) {
+        // Without a tray there is no icon to right-click.
+        if (!trayIcon_.isVisible() || !QSystemTrayIcon::isSystemTrayAvailable()) {
             static constexpr const char* Location = "CFormHidden::ShowBalloonTip (290)";
             RaiseError(Location);
         }
         const std::string& name = Program::AppDisplayName();
-        trayIcon_.showMessage(Text(name),
-                              Text("To access " + name + " menu, right click on this icon."),
-                              QSystemTrayIcon::Information, BalloonMilliseconds);
+        const QString title = Text(name);
+        const QString text = Text("To access " + name + " menu, right click on this icon.");
+        if (balloon_.Show(title, title, text, Text(IconPath()), BalloonMilliseconds)) {
+            return;
+        }
+        if (!QSystemTrayIcon::supportsMessages()) {
+            static constexpr const char* Location = "CFormHidden::ShowBalloonTip (290)";
+            RaiseError(Location);
+        }
+        trayIcon_.showMessage(title, text, QSystemTrayIcon::Information, BalloonMilliseconds);
     });
 }
 

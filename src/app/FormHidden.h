@@ -7,6 +7,8 @@
 #include <array>
 #include <memory>
 
+#include "platform/DesktopNotification.h"
+
 class Application;
 class QMenu;
 
@@ -36,7 +38,8 @@ public:
     explicit CFormHidden(Application& application);
     ~CFormHidden() override;
 
-    // Without a tray on the desktop the program runs on without an icon.
+    // Without a tray on the desktop the program runs on without an icon, which
+    // appears once a tray does.
     void AddNotifyIcon();
     void RemoveNotifyIcon();
     void ShowBalloonTip();
@@ -74,6 +77,8 @@ private:
     Application& application_;
     std::unique_ptr<QMenu> trayMenu_;
     QSystemTrayIcon trayIcon_;
+    // The welcome, where the desktop has a notification service.
+    DesktopNotification balloon_;
     QTimer weatherTimer_;
     QTimer redrawTimer_;
     QTimer nightMaskTimer_;

@@ -176,6 +176,34 @@ TEST_F(DesktopProgramTest, AnEditionThatSetsNoWallpaperRestoresNothing) {
     EXPECT_TRUE(FolderEmpty(DataFolder("Meridio") + "Wallpaper"));
 }
 
+// A tray that appears after the program (a panel often starts after the programs of
+// the log-in) gets the icon at once, without a restart.
+TEST_F(DesktopProgramTest, ATrayThatAppearsLaterGetsTheIcon) {
+    if (!std::filesystem::exists("/usr/bin/trayer")) {
+        GTEST_SKIP() << "trayer is not installed (scripts/setup installs it)";
+    }
+    Root root(server_.Display());
+    auto program = Start("terravue");
+    ASSERT_TRUE(Eventually([&] { return OursIsShown(root, std::nullopt); })) << "no wallpaper";
+    ProgramRun tray("/usr/bin/trayer", {"--edge", "bottom"},
+                    EnvironmentWith({{"DISPLAY", server_.Display()}}));
+    // The icon's window ends up inside the panel's.
+    const auto docked = [&] {
+        const std::string tree =
+            CommandOutput("DISPLAY=" + server_.Display() + " xwininfo -root -tree 2>/dev/null");
+        const std::size_t panel = tree.find("(\"panel\" \"trayer\")");
+        if (panel == std::string::npos) {
+            return false;
+        }
+        const std::size_t next = tree.find("\n     0x", panel);
+        return tree.substr(panel, next - panel).find("(\"terravue\" \"terravue\")") !=
+               std::string::npos;
+    };
+    EXPECT_TRUE(Eventually(docked));
+    EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+}
+
 // The clocks edition shows its clocks at start where they were left; a drag moves
 // them and the next start finds them there.
 TEST_F(DesktopProgramTest, TheClocksComeBackWhereTheyWereDragged) {

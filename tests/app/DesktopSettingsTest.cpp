@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/CommandRunner.h"
+#include "support/FakeTrayHost.h"
 #include "support/ProgramRun.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
@@ -102,6 +103,25 @@ TEST_F(DesktopSettingsTest, LxqtGetsItsOwnPictureBackInItsOwnModeOnAFreshProfile
         << std::hex << root.Pixel(160, 90) << " " << root.Pixel(5, 5);
     EXPECT_NE(ReadWholeFile(users).find("Wallpaper=" + picture), std::string::npos)
         << ReadWholeFile(users);
+}
+
+// On a status-notifier tray (KDE, Xfce's panel) the first run's welcome comes as a
+// desktop notification, the item shows the program's own icon all along instead of an
+// attention icon for as long as the welcome lasts, and the welcome goes with the program.
+TEST_F(DesktopSettingsTest, OnAStatusNotifierTrayTheWelcomeGoesWithTheProgram) {
+    FakeTrayHost tray;
+    auto program = Start("", "");
+    ASSERT_TRUE(ServedUntil([&] { return !tray.Items.empty() && !tray.Notifications.empty(); }));
+    EXPECT_EQ(tray.Notifications[0].Summary.toStdString(), "Terravue");
+    EXPECT_EQ(tray.Notifications[0].Body.toStdString(),
+              "To access Terravue menu, right click on this icon.");
+    EXPECT_EQ(tray.ItemProperty(tray.Items[0], "Status").toString().toStdString(), "Active");
+
+    auto quitting = Start("", "--quit");
+    EXPECT_TRUE(ServedUntil([&] { return !quitting->Running() && !program->Running(); }));
+    EXPECT_EQ(quitting->WaitForExit(0s), 0);
+    EXPECT_EQ(program->WaitForExit(0s), 1);
+    EXPECT_EQ(tray.Closed, std::vector<uint>{tray.Notifications[0].Id});
 }
 
 }  // namespace
