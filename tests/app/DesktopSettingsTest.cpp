@@ -111,14 +111,15 @@ TEST_F(DesktopSettingsTest, LxqtGetsItsOwnPictureBackInItsOwnModeOnAFreshProfile
 TEST_F(DesktopSettingsTest, OnAStatusNotifierTrayTheWelcomeGoesWithTheProgram) {
     FakeTrayHost tray;
     auto program = Start("", "");
-    ASSERT_TRUE(ServedUntil([&] { return !tray.Items.empty() && !tray.Notifications.empty(); }));
+    ASSERT_TRUE(
+        Eventually(Serving([&] { return !tray.Items.empty() && !tray.Notifications.empty(); })));
     EXPECT_EQ(tray.Notifications[0].Summary.toStdString(), "Terravue");
     EXPECT_EQ(tray.Notifications[0].Body.toStdString(),
               "To access Terravue menu, right click on this icon.");
     EXPECT_EQ(tray.ItemProperty(tray.Items[0], "Status").toString().toStdString(), "Active");
 
     auto quitting = Start("", "--quit");
-    EXPECT_TRUE(ServedUntil([&] { return !quitting->Running() && !program->Running(); }));
+    EXPECT_TRUE(Eventually(Serving([&] { return !quitting->Running() && !program->Running(); })));
     EXPECT_EQ(quitting->WaitForExit(0s), 0);
     EXPECT_EQ(program->WaitForExit(0s), 1);
     EXPECT_EQ(tray.Closed, std::vector<uint>{tray.Notifications[0].Id});

@@ -1,17 +1,14 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QString>
 #include <QStringList>
-#include <chrono>
 #include <functional>
-#include <thread>
+#include <utility>
 #include <vector>
 
 namespace TestSupport {
@@ -19,7 +16,7 @@ namespace TestSupport {
 // What a status-notifier tray brings to the session bus, faked in the test's own
 // process: a StatusNotifierWatcher that has a host, and the desktop's Notifications
 // service. What programs register and ask of them is written down. The test's event
-// loop serves them, so a test waits with ServedUntil.
+// loop serves them, so a test waits for a Serving condition.
 class FakeTrayHost : public QDBusVirtualObject {
 public:
     struct Notification {
@@ -128,18 +125,13 @@ private:
     uint nextId_ = 41;
 };
 
-// Serves the test's own bus objects while it waits for the condition.
-inline bool ServedUntil(const std::function<bool()>& condition,
-                        std::chrono::milliseconds limit = std::chrono::seconds(15)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+// A condition for Eventually that serves the test's own bus objects each time it
+// is asked: a program that calls them waits for their answers meanwhile.
+inline std::function<bool()> Serving(std::function<bool()> condition) {
+    return [condition = std::move(condition)] {
+        QCoreApplication::processEvents();
+        return condition();
+    };
 }
 
 }  // namespace TestSupport
