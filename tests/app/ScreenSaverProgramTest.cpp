@@ -154,7 +154,8 @@ TEST_F(ScreenSaverProgramTest, AHostThatNamesNoUsableWindowHearsWhy) {
     };
     for (const auto& [arguments, said] : starts) {
         EXPECT_EQ(Start(arguments, errors)->WaitForExit(10s), 1) << arguments.at(0);
-        EXPECT_EQ(ReadWholeFile(errors), "terravue.scr: " + said + "\n");
+        const std::string written = ReadWholeFile(errors);
+        EXPECT_EQ(written.substr(0, written.find('\n')), "terravue.scr: " + said);
     }
 }
 
