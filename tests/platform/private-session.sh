@@ -4,7 +4,16 @@
 # The services the command starts (dconf-service, xfconfd) are activated by this bus.
 set -eu
 folder=$(mktemp -d "${TMPDIR:-/tmp}/skyvane-session.XXXXXX")
-trap 'rm -rf "$folder"' EXIT
+# A service of the bus may still write its files while the session ends: the folder goes
+# once it has, and the command's own exit code stands.
+cleanup() {
+    for _ in 1 2 3 4 5 6 7 8 9 10; do
+        rm -rf "$folder" 2>/dev/null && return 0
+        sleep 0.2
+    done
+    rm -rf "$folder" || true
+}
+trap cleanup EXIT
 mkdir -m 700 "$folder/home" "$folder/runtime"
 export HOME="$folder/home"
 export XDG_CONFIG_HOME="$folder/home/.config"
@@ -14,4 +23,6 @@ export XDG_RUNTIME_DIR="$folder/runtime"
 export SKYVANE_PRIVATE_SESSION="$folder"
 export GSETTINGS_BACKEND=dconf
 unset DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
-dbus-run-session -- "$@"
+status=0
+dbus-run-session -- "$@" || status=$?
+exit "$status"
