@@ -114,6 +114,8 @@ InstanceChannel::InstanceChannel(const std::string& hiddenWindowClassName, QObje
         QString::fromStdString(*folder + hiddenWindowClassName + "-" + std::to_string(::getuid()));
     lockPath_ = socketPath_ + ".lock";
     lock_ = std::make_unique<QLockFile>(lockPath_);
+    acceptAgain_.setSingleShot(true);
+    connect(&acceptAgain_, &QTimer::timeout, this, &InstanceChannel::AcceptClients);
     // Only a dead owner makes the lock stale, not its age: an instance runs for days.
     lock_->setStaleLockTime(0);
 }
@@ -210,12 +212,13 @@ bool InstanceChannel::Listen() {
     }
     accepting_ = std::make_unique<QSocketNotifier>(listening_, QSocketNotifier::Read);
     connect(accepting_.get(), &QSocketNotifier::activated, this, &InstanceChannel::AcceptClients);
-    acceptAgain_.setSingleShot(true);
-    connect(&acceptAgain_, &QTimer::timeout, this, &InstanceChannel::AcceptClients);
     return true;
 }
 
 void InstanceChannel::AcceptClients() {
+    if (!accepting_) {
+        return;
+    }
     while (clients_.size() < MaxHeldClients) {
         const int client = ::accept4(listening_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (client >= 0) {
