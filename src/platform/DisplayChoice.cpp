@@ -29,11 +29,11 @@ bool XServerAnswers(const std::string& display) {
 // the runtime folder.
 bool CompositorAnswers(const std::string& display) {
     const std::string runtime = Variable("XDG_RUNTIME_DIR");
-    const std::string path = display.front() == '/' ? display : runtime + "/" + display;
-    sockaddr_un address{};
     if (runtime.empty() && display.front() != '/') {
         return false;
     }
+    const std::string path = display.front() == '/' ? display : runtime + "/" + display;
+    sockaddr_un address{};
     if (path.size() >= sizeof address.sun_path) {
         return false;
     }
