@@ -15,30 +15,17 @@
 
 namespace {
 
-// Set for the application object only: the desktops' own tools that the program
-// starts must pick their platform as the session would.
-class PlatformForApplication {
-public:
-    explicit PlatformForApplication(const std::string& platform) : platform_(platform) {
-        if (!platform_.empty()) {
-            setenv("QT_QPA_PLATFORM", platform_.c_str(), 1);
-        }
-    }
-    void Done() {
-        if (!platform_.empty()) {
-            unsetenv("QT_QPA_PLATFORM");
-        }
-    }
-
-private:
-    std::string platform_;
-};
-
 // The one event loop of the main thread, with the application object beside it.
 int RunEventLoop(int argc, char** argv, const std::string& platform) {
-    PlatformForApplication chosen(platform);
+    // For the application object only: the desktops' own tools that the program
+    // starts pick their platform as the session would.
+    if (!platform.empty()) {
+        setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+    }
     QApplication events(argc, argv);
-    chosen.Done();
+    if (!platform.empty()) {
+        unsetenv("QT_QPA_PLATFORM");
+    }
     events.setQuitOnLastWindowClosed(false);
     // Logging off ends the program the orderly way, so the user's wallpaper comes back.
     QObject::connect(&events, &QGuiApplication::commitDataRequest, &events,

@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <zlib.h>
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
@@ -16,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +22,7 @@
 #include "platform/ScreenSaver.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/ProgramRun.h"
+#include "support/TestPictures.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
 
@@ -45,12 +44,10 @@ protected:
         std::filesystem::permissions(home_.Path() / "runtime", std::filesystem::perms::owner_all);
     }
 
-    // The environment changes replace the fixture's own; standard error goes to errorFile
-    // when one is named.
-    std::unique_ptr<ProgramRun> Start(
-        const std::string& name, std::vector<std::string> arguments = {},
-        const std::map<std::string, std::optional<std::string>>& changes = {},
-        const std::string& errorFile = {}) {
+    // The fixture's environment for the program: a home of its own, no desktop, every
+    // download to a closed port; the changes replace its own values.
+    std::vector<std::string> Environment(
+        const std::map<std::string, std::optional<std::string>>& changes = {}) const {
         const std::string folder = home_.Folder();
         std::map<std::string, std::optional<std::string>> environment{
             {"DISPLAY", server_.Display()},          {"HOME", folder},
@@ -62,8 +59,15 @@ protected:
         for (const auto& [variable, value] : changes) {
             environment[variable] = value;
         }
+        return EnvironmentWith(environment);
+    }
+    // Standard error goes to errorFile when one is named.
+    std::unique_ptr<ProgramRun> Start(
+        const std::string& name, std::vector<std::string> arguments = {},
+        const std::map<std::string, std::optional<std::string>>& changes = {},
+        const std::string& errorFile = {}) {
         return std::make_unique<ProgramRun>(binFolder_ + "/" + name, arguments,
-                                            EnvironmentWith(environment), errorFile);
+                                            Environment(changes), errorFile);
     }
     int Run(const std::string& name, std::vector<std::string> arguments) {
         return Start(name, std::move(arguments))->WaitForExit(10s).value_or(-1000);
@@ -287,18 +291,7 @@ std::uint64_t PeakResidentBytes(pid_t pid) {
 TEST_F(DesktopProgramTest, AHugePictureFromACloudSourceNeverTakesTheMemoryOfItsPixels) {
     LoopbackHttpServer site;
     site.Route("/flat.png", Answer(200, OneColourPng(21600, 10800)));
-    QImage grey(8192, 4096, QImage::Format_Grayscale8);
-    std::minstd_rand random(7);
-    for (int y = 0; y < grey.height(); ++y) {
-        for (int x = 0; x < grey.width(); ++x) {
-            grey.scanLine(y)[x] = static_cast<uchar>(random() % 200 + 20);
-        }
-    }
-    QByteArray jpeg;
-    QBuffer buffer(&jpeg);
-    buffer.open(QIODevice::WriteOnly);
-    ASSERT_TRUE(grey.save(&buffer, "JPEG"));
-    site.Route("/large.jpg", Answer(200, jpeg.toStdString()));
+    site.Route("/large.jpg", Answer(200, EncodedPicture(NoisePicture(8192, 4096), "jpeg")));
     const std::string errors = home_.Folder() + "errors.txt";
     const std::string kept = DataFolder("Terravue") + "Clouds.png";
     // Without the weather of the cities on the map the worker comes to the clouds at once.
@@ -362,20 +355,9 @@ TEST_F(DesktopProgramTest, AStartWhoseDisplayCannotBeOpenedSaysWhichAndEnds) {
 TEST_F(DesktopProgramTest, AFloodOfSilentClientsNeitherSilencesTheProgramNorDoublesIt) {
     const std::string socketPath =
         home_.Folder() + "runtime/Earth_FormHidden-" + std::to_string(::getuid());
-    std::vector<std::string> limited{"--nofile=256", "--",
-                                     std::string(SKYVANE_RUNTIME_DIR) + "/terravue"};
     auto program = std::make_unique<ProgramRun>(
-        "/usr/bin/prlimit", limited,
-        EnvironmentWith({{"DISPLAY", server_.Display()},
-                         {"HOME", home_.Folder()},
-                         {"XDG_CONFIG_HOME", home_.Folder() + ".config"},
-                         {"XDG_DATA_HOME", home_.Folder() + ".local/share"},
-                         {"XDG_RUNTIME_DIR", home_.Folder() + "runtime"},
-                         {"http_proxy", "http://127.0.0.1:9"},
-                         {"https_proxy", "http://127.0.0.1:9"},
-                         {"QT_QPA_PLATFORM", std::nullopt},
-                         {"XDG_CURRENT_DESKTOP", std::nullopt},
-                         {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}}));
+        "/usr/bin/prlimit",
+        std::vector<std::string>{"--nofile=256", "--", binFolder_ + "/terravue"}, Environment());
     ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(socketPath); }));
 
     rlimit files{};

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QImage>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include "platform/CommandRunner.h"
 #include "support/FakeTrayHost.h"
 #include "support/ProgramRun.h"
+#include "support/TestPictures.h"
 #include "support/TestSupport.h"
 #include "support/XServer.h"
 
@@ -81,9 +81,7 @@ TEST_F(DesktopSettingsTest, LxqtGetsItsOwnPictureBackInItsOwnModeOnAFreshProfile
     }
     const std::string session = std::getenv("SKYVANE_PRIVATE_SESSION");
     const std::string picture = session + "/lxqt-default.png";
-    QImage green(80, 40, QImage::Format_RGB32);
-    green.fill(qRgb(0, 255, 0));
-    ASSERT_TRUE(green.save(QString::fromStdString(picture)));
+    SavePicture(picture, SolidPicture(80, 40, Qt::green, QImage::Format_RGB32));
     WriteWholeFile(session + "/xdg/pcmanfm-qt/lxqt/settings.conf",
                    "[Desktop]\nWallpaper=" + picture + "\nWallpaperMode=center\nBgColor=#0000ff\n");
     const ScopedEnvironment systemFolders("XDG_CONFIG_DIRS", session + "/xdg");

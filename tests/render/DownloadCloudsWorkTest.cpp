@@ -1,11 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageWriter>
 #include <filesystem>
-#include <random>
 #include <stop_token>
 
 #include "core/WorkStop.h"
@@ -13,6 +10,7 @@
 #include "render/CloudLayer.h"
 #include "render/Graphics.h"
 #include "support/LoopbackHttpServer.h"
+#include "support/TestPictures.h"
 #include "support/TestSupport.h"
 
 using TestSupport::Answer;
@@ -22,37 +20,15 @@ using TestSupport::ServerResponse;
 
 namespace {
 
-// A grey noise picture: small enough for the size tests, varied enough to pass
-// the damage checks.
 ServerResponse Misbehaving(ServerBehaviour behaviour) {
     ServerResponse response;
     response.Behaviour = behaviour;
     return response;
 }
 
-QImage Noise(int width, int height) {
-    QImage picture(width, height, QImage::Format_Grayscale8);
-    std::minstd_rand random(7);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            picture.scanLine(y)[x] = static_cast<uchar>(random() % 200 + 20);
-        }
-    }
-    return picture;
-}
-
-std::string Encoded(const QImage& picture, const char* format, bool progressive = false) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setProgressiveScanWrite(progressive);
-    EXPECT_TRUE(writer.write(picture));
-    return bytes.toStdString();
-}
-
+// Grey noise: small enough for the size tests, varied enough to pass the damage checks.
 std::string NoisePng(int width, int height) {
-    return Encoded(Noise(width, height), "png");
+    return TestSupport::EncodedPicture(TestSupport::NoisePicture(width, height), "png");
 }
 
 class DownloadCloudsWorkTest : public ::testing::Test {
@@ -79,6 +55,13 @@ protected:
                                 [this](QImage layer) { posted.push_back(std::move(layer)); });
         work.DoWork();
     }
+    // A round over a list file of its own.
+    void RunWith(const std::vector<std::string>& routes) {
+        files.SourceList =
+            folder.Path().string() + "/CloudsUrls" + std::to_string(++lists_) + ".txt";
+        WriteSources(routes);
+        Run();
+    }
 
     TestSupport::TempFolder folder;
     LoopbackHttpServer server;
@@ -86,6 +69,9 @@ protected:
                              folder.Path().string() + "/Clouds.jpg",
                              folder.Path().string() + "/Clouds.png"};
     std::vector<QImage> posted;
+
+private:
+    int lists_ = 0;
 };
 
 TEST(DownloadCloudsSources, LinesAreTrimmedAndEmptyOnesSkipped) {
@@ -121,15 +107,12 @@ TEST_F(DownloadCloudsWorkTest, ADownloadMustBeLargerThanTheMinimumSize) {
     // Bytes after the picture's end do not disturb its decoding.
     png.resize(30720, '\0');
     server.Route("/exact.png", Answer(200, png));
-    WriteSources({"/exact.png"});
-    Run();
+    RunWith({"/exact.png"});
     EXPECT_TRUE(posted.empty());
 
     png.push_back('\0');
     server.Route("/exact.png", Answer(200, png));
-    files.SourceList = folder.Path().string() + "/CloudsUrls2.txt";
-    WriteSources({"/exact.png"});
-    Run();
+    RunWith({"/exact.png"});
     ASSERT_EQ(posted.size(), 1U);
     EXPECT_EQ(posted[0].size(), QSize(150, 120));
 }
@@ -192,18 +175,15 @@ TEST_F(DownloadCloudsWorkTest, WhateverLiesUnderTheDownloadNameIsReplacedNotOpen
 // smaller where its format can do so without holding the whole picture, and refused
 // unread where it cannot.
 TEST_F(DownloadCloudsWorkTest, APictureLargerThanTheLayerIsReadSmallerOrRefused) {
-    const QImage large = Noise(4200, 2100);
-    server.Route("/sequential.jpg", Answer(200, Encoded(large, "jpeg")));
-    server.Route("/progressive.jpg", Answer(200, Encoded(large, "jpeg", true)));
-    server.Route("/large.png", Answer(200, Encoded(Noise(4100, 2050), "png")));
-    WriteSources({"/progressive.jpg", "/large.png"});
-    Run();
+    const QImage large = TestSupport::NoisePicture(4200, 2100);
+    server.Route("/sequential.jpg", Answer(200, TestSupport::EncodedPicture(large, "jpeg")));
+    server.Route("/progressive.jpg", Answer(200, TestSupport::EncodedPicture(large, "jpeg", true)));
+    server.Route("/large.png", Answer(200, NoisePng(4100, 2050)));
+    RunWith({"/progressive.jpg", "/large.png"});
     EXPECT_TRUE(posted.empty());
     EXPECT_EQ(RequestsFor("/progressive.jpg") + RequestsFor("/large.png"), 2);
 
-    files.SourceList = folder.Path().string() + "/CloudsUrls2.txt";
-    WriteSources({"/sequential.jpg"});
-    Run();
+    RunWith({"/sequential.jpg"});
     ASSERT_EQ(posted.size(), 1U);
     EXPECT_EQ(posted[0].size(), QSize(4096, 2048));
 }
