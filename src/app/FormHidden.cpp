@@ -176,12 +176,22 @@ void CFormHidden::ShowBalloonTip() {
 
 void CFormHidden::OnInstanceMessage(int message) {
     Guarded("a message of another process", [this, message] {
-        if (message == MessageShowTrayIcon) {
+        if (message == MessageShowTrayIcon && !QSystemTrayIcon::isSystemTrayAvailable()) {
+            // Someone clicked the launcher and must see something: with no tray
+            // to show the icon in, the Earth window.
+            ShowEarth();
+        } else if (message == MessageShowTrayIcon) {
             RemoveNotifyIcon();
             AddNotifyIcon();
             ShowBalloonTip();
         } else if (message == MessageOpenOptions) {
             OpenOptions();
+        } else if (message == MessageShowEarth) {
+            ShowEarth();
+        } else if (message == MessageShowLocalWeather) {
+            ShowLocalWeather();
+        } else if (message == MessageShowTimeZones) {
+            ShowTimeZones();
         } else if (message == MessageExit) {
             Program::Exit();
             // The loop ends with the code the senders' scripts expect.

@@ -33,6 +33,9 @@ public:
     static constexpr int MessageShowTrayIcon = 1154;
     static constexpr int MessageOpenOptions = 1155;
     static constexpr int MessageExit = 1164;
+    static constexpr int MessageShowEarth = 1170;
+    static constexpr int MessageShowLocalWeather = 1171;
+    static constexpr int MessageShowTimeZones = 1172;
 
     // The creation handler: queues the first downloads and starts the timers.
     explicit CFormHidden(Application& application);

@@ -287,16 +287,18 @@ namespace {
 // one took the message, with a problem to tell when it did not answer (it is busy,
 // or someone floods its socket). Never a second resident instance. A start that
 // cannot make the lock at all runs as if it were alone.
-bool CheckDesktopInstance() {
+bool CheckDesktopInstance(int request) {
     auto channel = std::make_unique<InstanceChannel>(HiddenWindowClassName());
     if (!channel->HoldLock() && channel->AnotherInstanceRuns()) {
-        if (!channel->Send(InstanceChannel::SecondDesktopStart)) {
+        const int message = request != 0 ? request : InstanceChannel::SecondDesktopStart;
+        if (!channel->Send(static_cast<InstanceChannel::Message>(message))) {
             Values().StartProblem =
                 AppDisplayName() + " already runs but did not answer; no second one is started";
         }
         return false;
     }
     Values().Instance = std::move(channel);
+    Values().PendingRequest = request;
     return true;
 }
 
@@ -308,13 +310,32 @@ bool CheckConfigureInstance() {
 
 }  // namespace
 
-bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance) {
+int LauncherRequest(const std::string& argument) {
+    static const std::pair<const char*, int> Requests[] = {
+        {"--options", InstanceChannel::ConfigureStart},
+        {"--earth", InstanceChannel::ShowEarthRequest},
+        {"--local-weather", InstanceChannel::ShowLocalWeatherRequest},
+        {"--time-zones", InstanceChannel::ShowTimeZonesRequest}};
+    for (const auto& [name, request] : Requests) {
+        if (argument == name) {
+            return request;
+        }
+    }
+    return 0;
+}
+
+int PendingRequest() {
+    return Values().PendingRequest;
+}
+
+bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance,
+                int request) {
     try {
         std::srand(static_cast<unsigned>(std::time(nullptr)));
         InitPathInfo(startedAs);
         DetermineAppMode(commandLine);
         if (checkInstance && Mode() == EnumAppMode::Desktop) {
-            return CheckDesktopInstance();
+            return CheckDesktopInstance(request);
         }
         if (Mode() == EnumAppMode::Configure) {
             return CheckConfigureInstance();

@@ -29,7 +29,15 @@ void DetermineAppMode(const std::string& commandLine);
 // unless StartProblem says why the start failed (exit code 1). Without checkInstance a
 // desktop start does not look for a running instance (a one-shot render, or a start
 // that only talks to it).
-bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance = true);
+// A desktop start tells a running instance of itself, or hands it a launcher's action
+// (a LauncherRequest; 0 for none), which a start that runs carries out itself.
+bool Initialize(const char* startedAs, const std::string& commandLine, bool checkInstance = true,
+                int request = 0);
+// The request of a launcher's action ("--options", "--earth", "--local-weather",
+// "--time-zones"); 0 for any other argument.
+int LauncherRequest(const std::string& argument);
+// The launcher's request that this running start carries out once it is up; 0 when none.
+int PendingRequest();
 // A start that must not end quietly: a window id of the screen-saver switches that is
 // no number, or a running instance that holds the lock but does not answer. Empty otherwise.
 const std::string& StartProblem();

@@ -1,6 +1,8 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QPainter>
+#include <QTimer>
 #include <QWindow>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "app/UpdateCheck.h"
 #include "app/WallpaperOutput.h"
 #include "core/Exceptions.h"
+#include "platform/DisplayChoice.h"
 #include "platform/Folders.h"
 #include "platform/InstanceChannel.h"
 #include "platform/ScreenSaver.h"
@@ -39,24 +42,88 @@ QString Text(const std::string& text) {
 // A hack asked for a window of its own.
 constexpr QSize OwnHackWindowSize(800, 450);
 
-// The primary screen as a picture of its own: the map from its origin.
-Screen WallpaperScreen() {
-    Screen primary = Screen::PrimaryScreen();
-    const ScreenRect bounds = primary.Bounds;
-    primary.Bounds = bounds.Translated(-bounds.Left, -bounds.Top);
-    primary.WorkArea = primary.WorkArea.Translated(-bounds.Left, -bounds.Top);
-    return primary;
+MonitorPicture PlaceOf(const Screen& screen) {
+    return {screen.Name, screen.Bounds.Left, screen.Bounds.Top, screen.Bounds.Width(),
+            screen.Bounds.Height(), {}};
 }
 
-QImage ComposeWallpaper(Application& application, const DateTime& utcNow) {
-    COptions& options = application.Options;
+// The edition's picture of one screen, at its device pixels.
+QImage ComposeScreen(Application& application, const Screen& screen, const DateTime& utcNow) {
     if (Kind() == EnumAppKind::Weather) {
-        if (!options.HomeCity) {
-            return {};
-        }
-        return ComposeWeatherPicture(options, application.Pictures, GetScreens(), utcNow);
+        return ComposeWeatherPicture(application.Options, application.Pictures,
+                                     {screen.AtOrigin()}, utcNow);
     }
-    return application.Renderer.ComposeEarth(options, WallpaperScreen(), utcNow);
+    return application.Renderer.ComposeEarth(application.Options, screen.AtOrigin(), utcNow);
+}
+
+// Each monitor its own picture: one each where the desktop takes one per monitor,
+// else one picture of the whole virtual screen with each monitor's picture where
+// that monitor sits, made one monitor at a time. Nothing without a home city in the
+// weather edition.
+std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool perMonitor,
+                                               const DateTime& utcNow) {
+    if (Kind() == EnumAppKind::Weather && !application.Options.HomeCity) {
+        return {};
+    }
+    const std::vector<Screen> screens = GetScreens();
+    std::vector<WallpaperPicture> pictures;
+    if (perMonitor || screens.size() == 1) {
+        for (const Screen& screen : screens) {
+            pictures.push_back({PlaceOf(screen), ComposeScreen(application, screen, utcNow)});
+            if (pictures.back().Image.isNull()) {
+                return {};
+            }
+        }
+        return pictures;
+    }
+    if (Kind() == EnumAppKind::Weather) {
+        QImage all =
+            ComposeWeatherPicture(application.Options, application.Pictures, screens, utcNow);
+        return all.isNull() ? pictures : std::vector{WallpaperPicture{{}, std::move(all)}};
+    }
+    std::vector<Screen> devices = screens;
+    for (Screen& screen : devices) {
+        screen.Bounds = screen.DeviceBounds();
+    }
+    const ScreenRect virtualScreen = VirtualScreen(devices);
+    QImage all(virtualScreen.Width(), virtualScreen.Height(), QImage::Format_RGB32);
+    if (all.isNull()) {
+        return {};
+    }
+    all.fill(Qt::black);
+    QPainter painter(&all);
+    for (const Screen& screen : screens) {
+        const ScreenRect device = screen.DeviceBounds();
+        painter.drawImage(device.Left - virtualScreen.Left, device.Top - virtualScreen.Top,
+                          ComposeScreen(application, screen, utcNow));
+    }
+    painter.end();
+    pictures.push_back({{}, std::move(all)});
+    return pictures;
+}
+
+// A monitor plugged in, taken away or resized gets its picture at once; the
+// changes of one rearrangement come as one refresh.
+void WatchScreens(QObject* owner) {
+    auto* settle = new QTimer(owner);
+    settle->setSingleShot(true);
+    settle->setInterval(1000);
+    QObject::connect(settle, &QTimer::timeout, owner, [] { UpdateWallpaper(); });
+    const auto watch = [settle](QScreen* screen) {
+        QObject::connect(screen, &QScreen::geometryChanged, settle, qOverload<>(&QTimer::start));
+        QObject::connect(screen, &QScreen::availableGeometryChanged, settle,
+                         qOverload<>(&QTimer::start));
+    };
+    for (QScreen* screen : QGuiApplication::screens()) {
+        watch(screen);
+    }
+    auto* events = qGuiApp;
+    QObject::connect(events, &QGuiApplication::screenAdded, settle, [settle, watch](QScreen* screen) {
+        watch(screen);
+        settle->start();
+    });
+    QObject::connect(events, &QGuiApplication::screenRemoved, settle,
+                     qOverload<>(&QTimer::start));
 }
 
 void ShowAbout(QWidget* owner) {
@@ -224,15 +291,22 @@ bool OnStartupDesktop() {
                          }
                      });
 
+    WatchScreens(application.FormHidden.get());
     UpdateDisplays();
     application.FormHidden->AddNotifyIcon();
     if (Kind() == EnumAppKind::TimeZones) {
         application.FormTimeZones->ShowWindow();
     }
     if (IsFirstRun()) {
-        // Where xscreensaver runs, the edition becomes its screen saver.
-        MakeScreenSaver();
+        // Where xscreensaver runs, the edition becomes its screen saver; a Wayland
+        // session has none, and its ~/.xscreensaver is left alone.
+        if (!IsWaylandSession()) {
+            MakeScreenSaver();
+        }
         application.FormHidden->ShowBalloonTip();
+    }
+    if (const int request = PendingRequest(); request != 0) {
+        application.FormHidden->OnInstanceMessage(request);
     }
     return true;
 }
@@ -426,12 +500,13 @@ void UpdateWallpaper() {
             application.WallpaperPending = true;
             return;
         }
-        const QImage picture = ComposeWallpaper(application, DateTime::UtcNow());
-        if (picture.isNull()) {
+        std::vector<WallpaperPicture> pictures =
+            ComposeWallpaper(application, output->PerMonitor(), DateTime::UtcNow());
+        if (pictures.empty()) {
             output->RestoreUserWallpaper();
             return;
         }
-        output->SaveAndSetWallpaper(picture);
+        output->SaveAndSetWallpaper(std::move(pictures));
     } catch (...) {
         qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
         output->RestoreUserWallpaper();

@@ -34,6 +34,8 @@ struct ProcessValues {
     bool IsFirstRun = false;
     // Why Initialize ended the start, for the command line; empty when it ended as it should.
     std::string StartProblem;
+    // A launcher's request this start carries out once it runs; 0 when none.
+    int PendingRequest = 0;
     // The edition's lock, held by a desktop start, and the channel other starts reach it by.
     std::unique_ptr<InstanceChannel> Instance;
     PathCache Paths;

@@ -1,6 +1,7 @@
 #include "app/WallpaperOutput.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -11,17 +12,29 @@
 
 namespace {
 
-// Everything but the new picture goes; folders and special files stay.
-void RemoveOtherPictures(const std::string& folder, const std::string& keep) {
+std::string LowerFileName(const std::string& path) {
+    return UtilText::ToLowerAscii(std::filesystem::path(path).filename().string());
+}
+
+// Everything but the new pictures goes; folders and special files stay.
+void RemoveOtherPictures(const std::string& folder, const std::vector<MonitorPicture>& keep) {
     std::error_code error;
-    const std::string kept =
-        UtilText::ToLowerAscii(std::filesystem::path(keep).filename().string());
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         std::error_code status;
+        const std::string name = LowerFileName(entry.path().string());
         if (entry.is_regular_file(status) &&
-            UtilText::ToLowerAscii(entry.path().filename().string()) != kept) {
+            std::none_of(keep.begin(), keep.end(), [&](const MonitorPicture& kept) {
+                return LowerFileName(kept.Path) == name;
+            })) {
             std::filesystem::remove(entry.path(), status);
         }
+    }
+}
+
+void RemoveFiles(const std::vector<MonitorPicture>& pictures) {
+    for (const MonitorPicture& picture : pictures) {
+        std::error_code error;
+        std::filesystem::remove(picture.Path, error);
     }
 }
 
@@ -74,44 +87,55 @@ std::string WallpaperOutput::FreeFileName(const std::string& folder) {
     return {};
 }
 
-std::string WallpaperOutput::WriteAndSet(const QImage& picture, const std::string& folder,
-                                         WallpaperBackend& backend) {
-    if (folder.empty()) {
+std::vector<MonitorPicture> WallpaperOutput::WriteAndSet(std::vector<WallpaperPicture> pictures,
+                                                     const std::string& folder,
+                                                     WallpaperBackend& backend) {
+    if (folder.empty() || pictures.empty()) {
         return {};
     }
-    const std::string file = FreeFileName(folder);
-    if (file.empty()) {
-        qCWarning(lcApp) << "every wallpaper file name of" << folder.c_str() << "is taken";
+    std::vector<MonitorPicture> written;
+    for (WallpaperPicture& picture : pictures) {
+        const std::string file = FreeFileName(folder);
+        if (file.empty()) {
+            qCWarning(lcApp) << "every wallpaper file name of" << folder.c_str() << "is taken";
+            RemoveFiles(written);
+            return {};
+        }
+        try {
+            // 24-bit, as desktops expect a wallpaper bitmap.
+            Graphics::SavePicture(std::exchange(picture.Image, {}).convertToFormat(
+                                      QImage::Format_RGB888),
+                                  file, "bmp");
+        } catch (...) {
+            qCWarning(lcApp) << "the wallpaper" << file.c_str()
+                             << "could not be written:" << CurrentExceptionText().c_str();
+            std::error_code error;
+            std::filesystem::remove(file, error);
+            RemoveFiles(written);
+            return {};
+        }
+        written.push_back(picture.Place);
+        written.back().Path = file;
+    }
+    if (!backend.SetEach(written)) {
+        qCWarning(lcApp) << "the desktop did not take the wallpaper" << written.front().Path.c_str();
+        RemoveFiles(written);
         return {};
     }
-    try {
-        // 24-bit, as desktops expect a wallpaper bitmap.
-        Graphics::SavePicture(picture.convertToFormat(QImage::Format_RGB888), file, "bmp");
-    } catch (...) {
-        qCWarning(lcApp) << "the wallpaper" << file.c_str()
-                         << "could not be written:" << CurrentExceptionText().c_str();
-        return {};
-    }
-    if (!backend.Set(file)) {
-        qCWarning(lcApp) << "the desktop did not take the wallpaper" << file.c_str();
-        std::error_code error;
-        std::filesystem::remove(file, error);
-        return {};
-    }
-    RemoveOtherPictures(folder, file);
-    return file;
+    RemoveOtherPictures(folder, written);
+    return written;
 }
 
-bool WallpaperOutput::SaveAndSetWallpaper(QImage picture) {
-    if (!backend_ || busy_) {
+bool WallpaperOutput::SaveAndSetWallpaper(std::vector<WallpaperPicture> pictures) {
+    if (!backend_ || busy_ || pictures.empty()) {
         return false;
     }
     JoinJob();
     busy_ = true;
-    jobFile_.clear();
-    job_ = std::thread([this, picture = std::move(picture)] {
-        jobFile_ = WriteAndSet(picture, folder_, *backend_);
-        const bool set = !jobFile_.empty();
+    jobSet_.clear();
+    job_ = std::thread([this, pictures = std::move(pictures)]() mutable {
+        jobSet_ = WriteAndSet(std::move(pictures), folder_, *backend_);
+        const bool set = !jobSet_.empty();
         // The object outlives the thread (its destructor joins), so the post is safe.
         QMetaObject::invokeMethod(
             this, [this, set] { Finish(set); }, Qt::QueuedConnection);
@@ -120,9 +144,9 @@ bool WallpaperOutput::SaveAndSetWallpaper(QImage picture) {
 }
 
 void WallpaperOutput::TakeJobResult() {
-    if (std::string file = std::exchange(jobFile_, {}); !file.empty()) {
+    if (std::vector<MonitorPicture> set = std::exchange(jobSet_, {}); !set.empty()) {
         setThisRun_ = true;
-        current_ = std::move(file);
+        current_ = std::move(set);
     }
 }
 
@@ -149,18 +173,24 @@ void WallpaperOutput::RestoreUserWallpaper() {
 }
 
 void WallpaperOutput::KeepLastPicture() {
-    std::error_code error;
-    const std::string kept =
-        keptFolder_ + "Last Wallpaper" + std::filesystem::path(current_).extension().string();
-    std::filesystem::rename(current_, kept, error);
-    if (error) {
-        // Another file system: a copy does as well.
-        error.clear();
-        std::filesystem::copy_file(current_, kept,
-                                   std::filesystem::copy_options::overwrite_existing, error);
+    std::vector<MonitorPicture> kept = current_;
+    bool moved = true;
+    for (std::size_t index = 0; index < kept.size() && moved; ++index) {
+        const std::string number = index == 0 ? "" : " " + std::to_string(index + 1);
+        kept[index].Path = keptFolder_ + "Last Wallpaper" + number +
+                           std::filesystem::path(current_[index].Path).extension().string();
+        std::error_code error;
+        std::filesystem::rename(current_[index].Path, kept[index].Path, error);
+        if (error) {
+            // Another file system: a copy does as well.
+            error.clear();
+            std::filesystem::copy_file(current_[index].Path, kept[index].Path,
+                                       std::filesystem::copy_options::overwrite_existing, error);
+        }
+        moved = !error;
     }
-    if (error || !backend_->Set(kept)) {
-        qCWarning(lcApp) << "the last picture could not be kept as" << kept.c_str();
+    if (!moved || kept.empty() || !backend_->SetEach(kept)) {
+        qCWarning(lcApp) << "the last picture could not be kept in" << keptFolder_.c_str();
         return;
     }
     setThisRun_ = false;

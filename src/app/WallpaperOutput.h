@@ -6,11 +6,19 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/Wallpaper.h"
 
-// The program's pictures as the desktop's wallpaper. Each picture is written
-// under a fresh "E%i.bmp" name in the wallpaper folder and set through the
+// One picture to show: made for one monitor, or for the whole virtual screen where
+// the desktop spans one picture over all. The place's path is set once it is written.
+struct WallpaperPicture {
+    MonitorPicture Place;
+    QImage Image;
+};
+
+// The program's pictures as the desktop's wallpaper. Each picture (one per
+// monitor, or one for all) is written under a fresh "E%i.bmp" name in the wallpaper folder and set through the
 // desktop's backend on a helper thread, so the main thread never waits for the
 // disk or the desktop; the user's own wallpaper is put back only when this run
 // has changed it. Where it cannot be (it could not be recorded, or the desktop
@@ -34,9 +42,14 @@ public:
     // picture is cleared now, and clearing it is what is put back.
     void RecordUserWallpaper();
 
-    // Starts writing and setting the picture; false, with nothing started, while
-    // the previous one is still under way or without a backend.
-    bool SaveAndSetWallpaper(QImage picture);
+    // Whether the desktop takes one picture per monitor rather than one for all.
+    bool PerMonitor() const { return backend_ && backend_->PerMonitor(); }
+    // Starts writing and setting the pictures; false, with nothing started, while
+    // the previous ones are still under way, without a backend or without pictures.
+    bool SaveAndSetWallpaper(std::vector<WallpaperPicture> pictures);
+    bool SaveAndSetWallpaper(QImage picture) {
+        return SaveAndSetWallpaper({WallpaperPicture{{}, std::move(picture)}});
+    }
     bool IsBusy() const { return busy_; }
 
     // Puts back what was recorded, once this run has set a picture since, else
@@ -46,12 +59,21 @@ public:
 
     // The first free "E%i.bmp" of the folder (0 to 99); empty when all are taken.
     static std::string FreeFileName(const std::string& folder);
-    // Writes the picture under a free name and sets it; on success only that file
-    // stays in the folder (folders and special files aside). On failure nothing
-    // changes: the desktop keeps its picture and the folder its files. Returns
-    // the new file, empty on failure.
+    // Writes each picture under a free name, one at a time, letting each go once
+    // written, and sets them all; on success only those files stay in the folder
+    // (folders and special files aside). On failure nothing changes: the desktop
+    // keeps its picture and the folder its files. Returns the places with their
+    // new files, empty on failure.
+    static std::vector<MonitorPicture> WriteAndSet(std::vector<WallpaperPicture> pictures,
+                                                   const std::string& folder,
+                                                   WallpaperBackend& backend);
+    // One picture for all; its new file, empty on failure.
     static std::string WriteAndSet(const QImage& picture, const std::string& folder,
-                                   WallpaperBackend& backend);
+                                   WallpaperBackend& backend) {
+        const std::vector<MonitorPicture> set =
+            WriteAndSet({WallpaperPicture{{}, picture}}, folder, backend);
+        return set.empty() ? std::string() : set.front().Path;
+    }
 
 signals:
     // Main thread, once a picture has been handled; set is false when it failed.
@@ -68,11 +90,11 @@ private:
     std::string keptFolder_;
     std::optional<RecordedWallpaper> recorded_;
     bool setThisRun_ = false;
-    // The picture of the wallpaper folder that this run set last.
-    std::string current_;
+    // The pictures of the wallpaper folder that this run set last.
+    std::vector<MonitorPicture> current_;
     bool busy_ = false;
-    // The file the job set ("" when it failed), written before it posts its news;
+    // What the job set (nothing when it failed), written before it posts its news;
     // taken by that news or by a restore that joined the job first.
-    std::string jobFile_;
+    std::vector<MonitorPicture> jobSet_;
     std::thread job_;
 };

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 
 namespace {
 
@@ -111,4 +112,11 @@ DisplayChoice ChooseDisplay() {
         return {"", waylandProblem};
     }
     return {"", wayland.empty() ? XProblem(x11) : XProblem(x11) + "; " + waylandProblem};
+}
+
+bool IsWaylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    const char* display = std::getenv("WAYLAND_DISPLAY");
+    return (type != nullptr && std::string_view(type) == "wayland") ||
+           (display != nullptr && *display != '\0');
 }

@@ -17,3 +17,7 @@ struct DisplayChoice {
 // platform plugin is installed. A QT_QPA_PLATFORM of "xcb" or "wayland" is checked
 // the same way, any other is taken as it is.
 DisplayChoice ChooseDisplay();
+
+// A Wayland session (XDG_SESSION_TYPE, or a WAYLAND_DISPLAY to talk to), even where
+// this program runs on its X server.
+bool IsWaylandSession();

@@ -184,7 +184,7 @@ std::optional<RecordedWallpaper> GSettingsWallpaper::Record() {
 
 bool GSettingsWallpaper::Set(const std::string& picturePath) {
     const std::string picture = schema_.PictureIsUri ? FileUri::FromPath(picturePath) : picturePath;
-    if (!Write(OptionsKey, GVariantText::Quote(Stretched))) {
+    if (!Write(OptionsKey, GVariantText::Quote(Spanned))) {
         return false;
     }
     bool succeeded = Write(schema_.PictureKeys.front(), GVariantText::Quote(picture));

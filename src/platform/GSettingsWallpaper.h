@@ -23,7 +23,8 @@ public:
     static const Schema Cinnamon;
     static const Schema Mate;
     static constexpr const char* OptionsKey = "picture-options";
-    static constexpr const char* Stretched = "stretched";
+    // One picture over the whole virtual screen: each monitor shows its own part.
+    static constexpr const char* Spanned = "spanned";
 
     GSettingsWallpaper(std::string name, Schema schema, std::unique_ptr<CommandRunner> runner);
 

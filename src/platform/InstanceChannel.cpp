@@ -47,6 +47,9 @@ std::optional<int> KnownMessage(const QByteArray& digits) {
         case InstanceChannel::SecondDesktopStart:
         case InstanceChannel::ConfigureStart:
         case InstanceChannel::QuitRequest:
+        case InstanceChannel::ShowEarthRequest:
+        case InstanceChannel::ShowLocalWeatherRequest:
+        case InstanceChannel::ShowTimeZonesRequest:
             return static_cast<int>(number);
         default:
             return std::nullopt;

@@ -25,6 +25,9 @@ class QLockFile;
 //   when the lock is held; the lock only detects a running instance, it blocks none.
 // - Configure start: when AnotherInstanceRuns() and Send(ConfigureStart) is delivered,
 //   end: the running instance opens its options. Otherwise show the options here.
+// - A launcher's action ("--options", "--earth", ...): a desktop start that sends its
+//   request (ConfigureStart, ShowEarthRequest, ...) instead of SecondDesktopStart, and
+//   carries it out itself when it is the one that runs.
 // - "--quit": Send(QuitRequest); the running instance exits with code 1, and the
 //   quitting process ends with 0 when the message was delivered, 1 when no instance
 //   answered.
@@ -42,6 +45,10 @@ public:
         SecondDesktopStart = 1154,
         ConfigureStart = 1155,
         QuitRequest = 1164,
+        // A launcher's actions: open that window of the running instance.
+        ShowEarthRequest = 1170,
+        ShowLocalWeatherRequest = 1171,
+        ShowTimeZonesRequest = 1172,
     };
 
     // The edition's hidden-window class name ("Earth_FormHidden", ...) names the channel.

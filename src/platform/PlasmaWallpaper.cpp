@@ -44,18 +44,29 @@ QString PlasmaWallpaper::RecordScript() {
         .arg(DefaultFillMode);
 }
 
-QString PlasmaWallpaper::SetScript(const std::string& picturePath) {
-    const QJsonArray wallpaper{QStringLiteral("org.kde.image"),
-                               QString::fromStdString(FileUri::FromPath(picturePath)), Stretch};
-    return QStringLiteral("var wallpaper = %1;\n").arg(ScriptLiteral(wallpaper)) +
+QString PlasmaWallpaper::SetScript(const std::vector<MonitorPicture>& pictures) {
+    QJsonArray places;
+    for (const MonitorPicture& picture : pictures) {
+        places.append(QJsonArray{picture.X, picture.Y, picture.Width, picture.Height,
+                                 QString::fromStdString(FileUri::FromPath(picture.Path))});
+    }
+    return QStringLiteral("var pictures = %1, mode = %2;\n").arg(ScriptLiteral(places)).arg(Stretch) +
            QStringLiteral(
                "var all = desktops();\n"
                "for (var i = 0; i < all.length; ++i) {\n"
-               "    var d = all[i];\n"
-               "    d.wallpaperPlugin = wallpaper[0];\n"
+               "    var d = all[i], uri = pictures[0][4];\n"
+               "    try {\n"
+               "        var g = screenGeometry(d.screen);\n"
+               "        for (var j = 0; j < pictures.length; ++j) {\n"
+               "            var p = pictures[j];\n"
+               "            if (g.x == p[0] && g.y == p[1] && g.width == p[2] && g.height == p[3]) "
+               "uri = p[4];\n"
+               "        }\n"
+               "    } catch (e) {}\n"
+               "    d.wallpaperPlugin = \"org.kde.image\";\n"
                "    d.currentConfigGroup = %1;\n"
-               "    d.writeConfig(\"Image\", wallpaper[1]);\n"
-               "    d.writeConfig(\"FillMode\", wallpaper[2]);\n"
+               "    d.writeConfig(\"Image\", uri);\n"
+               "    d.writeConfig(\"FillMode\", mode);\n"
                "}\n")
                .arg(ImageGroup);
 }
@@ -137,7 +148,11 @@ std::optional<RecordedWallpaper> PlasmaWallpaper::Record() {
 }
 
 bool PlasmaWallpaper::Set(const std::string& picturePath) {
-    return Evaluate(SetScript(picturePath)).has_value();
+    return SetEach({MonitorPicture::ForAll(picturePath)});
+}
+
+bool PlasmaWallpaper::SetEach(const std::vector<MonitorPicture>& pictures) {
+    return !pictures.empty() && Evaluate(SetScript(pictures)).has_value();
 }
 
 bool PlasmaWallpaper::Restore(const RecordedWallpaper& recorded) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/DBusCaller.h"
 #include "platform/Wallpaper.h"
@@ -21,11 +22,14 @@ public:
     std::string Name() const override { return "KDE Plasma"; }
     std::optional<RecordedWallpaper> Record() override;
     bool Set(const std::string& picturePath) override;
+    bool PerMonitor() const override { return true; }
+    // Each desktop gets the picture whose place is its screen's geometry.
+    bool SetEach(const std::vector<MonitorPicture>& pictures) override;
     bool Restore(const RecordedWallpaper& recorded) override;
 
     // The scripts, for the tests and for anyone reproducing a call by hand.
     static QString RecordScript();
-    static QString SetScript(const std::string& picturePath);
+    static QString SetScript(const std::vector<MonitorPicture>& pictures);
     static QString RestoreScript(const RecordedWallpaper& recorded);
 
 private:

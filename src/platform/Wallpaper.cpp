@@ -6,6 +6,7 @@
 
 #include "platform/CommandRunner.h"
 #include "platform/DBusCaller.h"
+#include "platform/DisplayChoice.h"
 #include "platform/GSettingsWallpaper.h"
 #include "platform/LxqtWallpaper.h"
 #include "platform/PlasmaWallpaper.h"
@@ -66,8 +67,7 @@ std::unique_ptr<WallpaperBackend> MakeWallpaperBackend() {
     DesktopSession session;
     session.CurrentDesktop = Environment("XDG_CURRENT_DESKTOP");
     session.SessionName = Environment("DESKTOP_SESSION");
-    session.Wayland = QString::fromUtf8(Environment("XDG_SESSION_TYPE")) == "wayland" ||
-                      *Environment("WAYLAND_DISPLAY") != '\0';
+    session.Wayland = IsWaylandSession();
     session.XDisplay = *Environment("DISPLAY") != '\0' && X11Wallpaper::CanConnect();
 
     auto gsettings = [](const char* name, const GSettingsWallpaper::Schema& schema) {

@@ -16,6 +16,25 @@ struct RecordedWallpaper {
     bool operator==(const RecordedWallpaper&) const = default;
 };
 
+// A picture made for one monitor.
+struct MonitorPicture {
+    // The monitor's name as the display gives it ("HDMI-1"); empty when unknown.
+    std::string Monitor;
+    // Where the monitor sits in the desktop's layout, in the desktop's own units.
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    std::string Path;
+
+    // A picture for every monitor.
+    static MonitorPicture ForAll(std::string path) {
+        MonitorPicture picture;
+        picture.Path = std::move(path);
+        return picture;
+    }
+};
+
 // The desktop wallpaper of one kind of desktop. Every operation says whether it worked and
 // never raises; failures leave a line on lcPlatform.
 class WallpaperBackend {
@@ -27,6 +46,13 @@ public:
     virtual std::optional<RecordedWallpaper> Record() = 0;
     // Shows the picture stretched over every monitor and workspace.
     virtual bool Set(const std::string& picturePath) = 0;
+    // Whether the desktop shows each monitor a picture of its own; otherwise one
+    // picture spans the whole virtual screen.
+    virtual bool PerMonitor() const { return false; }
+    // Each monitor its own picture; a monitor the list does not name gets the first.
+    virtual bool SetEach(const std::vector<MonitorPicture>& pictures) {
+        return !pictures.empty() && Set(pictures.front().Path);
+    }
     // Puts a recorded state back. A record whose Picture the caller emptied clears the
     // picture instead: that is how a stale wallpaper of an earlier run is dropped.
     virtual bool Restore(const RecordedWallpaper& recorded) = 0;

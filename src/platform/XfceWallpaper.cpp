@@ -94,6 +94,13 @@ std::optional<RecordedWallpaper> XfceWallpaper::Record() {
 }
 
 bool XfceWallpaper::Set(const std::string& picturePath) {
+    return SetEach({MonitorPicture::ForAll(picturePath)});
+}
+
+bool XfceWallpaper::SetEach(const std::vector<MonitorPicture>& pictures) {
+    if (pictures.empty()) {
+        return false;
+    }
     const std::optional<std::vector<std::string>> properties = BackdropProperties();
     if (!properties) {
         return false;
@@ -111,8 +118,15 @@ bool XfceWallpaper::Set(const std::string& picturePath) {
     }
     bool succeeded = true;
     for (const std::string& workspace : workspaces) {
+        const MonitorPicture* picture = &pictures.front();
+        for (const MonitorPicture& candidate : pictures) {
+            if (!candidate.Monitor.empty() &&
+                workspace.find("/monitor" + candidate.Monitor + "/") != std::string::npos) {
+                picture = &candidate;
+            }
+        }
         succeeded = Write(workspace + std::string(StyleKey), Stretched) && succeeded;
-        succeeded = Write(workspace + std::string(ImageKey), picturePath) && succeeded;
+        succeeded = Write(workspace + std::string(ImageKey), picture->Path) && succeeded;
     }
     return succeeded;
 }

@@ -23,6 +23,10 @@ public:
     std::string Name() const override { return "Xfce"; }
     std::optional<RecordedWallpaper> Record() override;
     bool Set(const std::string& picturePath) override;
+    bool PerMonitor() const override { return true; }
+    // A backdrop of a monitor the list does not name ("monitor0" of older xfdesktops,
+    // a monitor plugged in since) gets the first picture.
+    bool SetEach(const std::vector<MonitorPicture>& pictures) override;
     bool Restore(const RecordedWallpaper& recorded) override;
 
 private:

@@ -1,5 +1,6 @@
 #include "render/EarthRenderer.h"
 
+#include <QPaintDevice>
 #include <QPoint>
 #include <QString>
 #include <QTransform>
@@ -283,7 +284,10 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
 
     // Only an opaque day image covers the whole target, so that the kept picture
     // can stand in for drawing both layers onto whatever was there.
-    const BaseKey key{target.size(), options.Region, day.cacheKey(),
+    // Kept in the device's pixels: a scaled screen's window stays sharp.
+    const qreal ratio = painter.device() != nullptr ? painter.device()->devicePixelRatioF() : 1.0;
+    const QSize deviceSize = (QSizeF(target.size()) * ratio).toSize();
+    const BaseKey key{deviceSize, options.Region, day.cacheKey(),
                       clouds != nullptr ? clouds->cacheKey() : 0};
     const bool keepable =
         !day.isNull() && !day.hasAlphaChannel() && !target.isEmpty() && MapsWholePixels(painter);
@@ -294,11 +298,12 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
         return;
     }
     if (base_.isNull()) {
-        QImage base(target.size(), QImage::Format_RGB32);
+        QImage base(deviceSize, QImage::Format_RGB32);
         if (base.isNull()) {
             draw(painter, target);
             return;
         }
+        base.setDevicePixelRatio(ratio);
         QPainter basePainter(&base);
         Graphics::PreparePainter(basePainter);
         draw(basePainter, QRect(QPoint(0, 0), target.size()));
@@ -362,7 +367,7 @@ bool EarthRenderer::ShowsTimeZones(const COptions& options) const {
 }
 
 void EarthRenderer::DrawEarth(QPainter& painter, COptions& options, const QRect& target,
-                              const QRect& overlay, const DateTime& utcNow) {
+                              const QRect& overlay, const DateTime& utcNow, double ratio) {
     Graphics::PreparePainter(painter);
     if (single_) {
         if (singleLayers_.isNull()) {
@@ -377,7 +382,16 @@ void EarthRenderer::DrawEarth(QPainter& painter, COptions& options, const QRect&
         }
         DrawRegion(painter, nightLayer_, options.Region, target);
     }
-    DrawOverlays(painter, options, target, overlay, utcNow);
+    if (ratio == 1.0) {
+        DrawOverlays(painter, options, target, overlay, utcNow);
+        return;
+    }
+    painter.save();
+    painter.scale(ratio, ratio);
+    const QRect logical((QPointF(target.topLeft()) / ratio).toPoint(),
+                        (QSizeF(target.size()) / ratio).toSize());
+    DrawOverlays(painter, options, logical, overlay, utcNow);
+    painter.restore();
 }
 
 void EarthRenderer::DrawOverlays(QPainter& painter, COptions& options, const QRect& target,
@@ -401,7 +415,8 @@ QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
     if (single_) {
         singleLayers_ = LayersAtSourceSize(options, utcNow);
     }
-    QImage picture(screen.Bounds.Width(), screen.Bounds.Height(), QImage::Format_RGB32);
+    const ScreenRect device = screen.DeviceBounds();
+    QImage picture(device.Width(), device.Height(), QImage::Format_RGB32);
     if (picture.isNull()) {
         singleLayers_ = QImage();
         return picture;
@@ -415,7 +430,7 @@ QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
     const QRect overlay =
         screen.WorkArea.Translated(-screen.Bounds.Left, -screen.Bounds.Top).ToQRect();
     QPainter painter(&picture);
-    DrawEarth(painter, options, target, overlay, utcNow);
+    DrawEarth(painter, options, target, overlay, utcNow, screen.Ratio);
     painter.end();
     return picture;
 }

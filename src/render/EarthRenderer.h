@@ -75,14 +75,16 @@ public:
 
     // The day image, the clouds (with ShowClouds) and the night layer over the
     // target; the cities (with ShowWeather) over the target; the clocks of the
-    // mode and the logo inside the overlay rectangle.
+    // mode and the logo inside the overlay rectangle. The target is in the
+    // painter's pixels; the overlays are laid out in logical pixels, ratio of
+    // them to each logical one, so that they look the same on a scaled screen.
     void DrawEarth(QPainter& painter, COptions& options, const QRect& target, const QRect& overlay,
-                   const DateTime& utcNow);
+                   const DateTime& utcNow, double ratio = 1.0);
     // The chosen background cropped to the chosen view over the target, and
     // nothing else: the screen saver's preview.
     void DrawBackgroundRegion(QPainter& painter, const COptions& options, const QRect& target);
-    // A picture of the screen's size: the map over all of it, the clocks and the
-    // logo inside its work area.
+    // A picture of the screen's device pixels: the map over all of it, the clocks
+    // and the logo inside its work area.
     QImage ComposeEarth(COptions& options, const Screen& screen, const DateTime& utcNow);
 
 private:

@@ -57,9 +57,11 @@ QString Lines(const std::string& text) {
     return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-QImage NewPicture(QSize size) {
-    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+// Laid out in logical pixels, held in the screen's device pixels.
+QImage NewPicture(QSize size, double ratio) {
+    QImage picture((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
     if (!picture.isNull()) {
+        picture.setDevicePixelRatio(ratio);
         picture.fill(Qt::transparent);
     }
     return picture;
@@ -262,8 +264,8 @@ void DrawForecast(QPainter& painter, const COptions& options, const WeatherPictu
     }
 }
 
-QImage ComposeHint(const WeatherPictures& pictures) {
-    QImage picture = NewPicture(HintSize);
+QImage ComposeHint(const WeatherPictures& pictures, double ratio) {
+    QImage picture = NewPicture(HintSize, ratio);
     if (picture.isNull()) {
         return picture;
     }
@@ -276,8 +278,9 @@ QImage ComposeHint(const WeatherPictures& pictures) {
     return picture;
 }
 
-QImage ComposeIconOnly(const City& city, const WeatherPictures& pictures, const DateTime& utcNow) {
-    QImage picture = NewPicture(IconOnlySize);
+QImage ComposeIconOnly(const City& city, const WeatherPictures& pictures, const DateTime& utcNow,
+                       double ratio) {
+    QImage picture = NewPicture(IconOnlySize, ratio);
     if (picture.isNull()) {
         return picture;
     }
@@ -288,8 +291,8 @@ QImage ComposeIconOnly(const City& city, const WeatherPictures& pictures, const 
 }
 
 QImage ComposeSmall(const COptions& options, const City& city, const WeatherPictures& pictures,
-                    const DateTime& utcNow) {
-    QImage picture = NewPicture(SmallSize);
+                    const DateTime& utcNow, double ratio) {
+    QImage picture = NewPicture(SmallSize, ratio);
     if (picture.isNull()) {
         return picture;
     }
@@ -302,7 +305,7 @@ QImage ComposeSmall(const COptions& options, const City& city, const WeatherPict
 }
 
 QImage ComposeLarge(const COptions& options, const City& city, const WeatherPictures& pictures,
-                    const DateTime& utcNow) {
+                    const DateTime& utcNow, double ratio) {
     const CForecast& forecast = city.Forecast;
     const bool withForecast = IsFresh(forecast.ReportDateTime, utcNow) && !forecast.Items.empty();
     const std::vector<CForecastItem>& items = forecast.Items;
@@ -316,7 +319,7 @@ QImage ComposeLarge(const COptions& options, const City& city, const WeatherPict
     const LargeGeometry geometry =
         LargeLayout(static_cast<int>(columns.size()), rows.Day, rows.Night);
 
-    QImage picture = NewPicture(geometry.Picture);
+    QImage picture = NewPicture(geometry.Picture, ratio);
     if (picture.isNull()) {
         return picture;
     }
@@ -335,18 +338,18 @@ QImage ComposeLarge(const COptions& options, const City& city, const WeatherPict
 }  // namespace
 
 QImage ComposeLocalWeatherPicture(const COptions& options, const WeatherPictures& pictures,
-                                  int mode, const DateTime& utcNow) {
+                                  int mode, const DateTime& utcNow, double ratio) {
     const City* city = options.HomeCity.Get();
     if (city == nullptr) {
-        return ComposeHint(pictures);
+        return ComposeHint(pictures, ratio);
     }
     switch (mode) {
         case CSettings::ModeIconOnly:
-            return ComposeIconOnly(*city, pictures, utcNow);
+            return ComposeIconOnly(*city, pictures, utcNow, ratio);
         case CSettings::ModeSmall:
-            return ComposeSmall(options, *city, pictures, utcNow);
+            return ComposeSmall(options, *city, pictures, utcNow, ratio);
         default:
-            return ComposeLarge(options, *city, pictures, utcNow);
+            return ComposeLarge(options, *city, pictures, utcNow, ratio);
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "core/Exceptions.h"
@@ -20,7 +21,24 @@ Screen Screen::GetScreen(const QScreen* screen) {
     result.Bounds = ScreenRect::FromQRect(screen->geometry());
     result.WorkArea = ScreenRect::FromQRect(screen->availableGeometry());
     result.Primary = screen == QGuiApplication::primaryScreen();
+    result.Name = screen->name().toStdString();
+    result.Ratio = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
     return result;
+}
+
+ScreenRect Screen::DeviceBounds() const {
+    const auto device = [this](int length) {
+        return static_cast<int>(std::lround(length * Ratio));
+    };
+    return {Bounds.Left, Bounds.Top, Bounds.Left + device(Bounds.Width()),
+            Bounds.Top + device(Bounds.Height())};
+}
+
+Screen Screen::AtOrigin() const {
+    Screen moved = *this;
+    moved.Bounds = Bounds.Translated(-Bounds.Left, -Bounds.Top);
+    moved.WorkArea = WorkArea.Translated(-Bounds.Left, -Bounds.Top);
+    return moved;
 }
 
 Screen Screen::PrimaryScreen() {

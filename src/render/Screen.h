@@ -2,6 +2,7 @@
 
 #include <QRect>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class QScreen;
@@ -23,12 +24,23 @@ struct ScreenRect {
     bool operator==(const ScreenRect&) const = default;
 };
 
-// One monitor: its bounds and its work area (the bounds without panels and docks).
+// One monitor: its bounds and its work area (the bounds without panels and docks), in
+// the display's logical pixels; a picture for it has its device pixels.
 class Screen {
 public:
     ScreenRect Bounds;
     ScreenRect WorkArea;
     bool Primary = false;
+    // The output's name as the display gives it ("HDMI-1"); empty when it has none.
+    std::string Name;
+    // Device pixels per logical pixel (2 on a screen scaled to 200 %).
+    double Ratio = 1.0;
+
+    // The bounds in device pixels. The origin stays: Qt gives a screen's logical
+    // top-left in the display's own pixels.
+    ScreenRect DeviceBounds() const;
+    // The same screen as a picture of its own: bounds and work area from the origin.
+    Screen AtOrigin() const;
 
     // A null screen raises "Screen::GetScreen (67)".
     static Screen GetScreen(const QScreen* screen);

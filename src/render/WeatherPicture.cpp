@@ -62,7 +62,11 @@ QRectF CoverRect(const QImage& image, const QRect& panel) {
 
 QImage ComposeWeatherPicture(const COptions& options, WeatherPictures& pictures,
                              const std::vector<Screen>& screens, const DateTime& utcNow) {
-    const ScreenRect virtualScreen = VirtualScreen(screens);
+    std::vector<Screen> devices = screens;
+    for (Screen& screen : devices) {
+        screen.Bounds = screen.DeviceBounds();
+    }
+    const ScreenRect virtualScreen = VirtualScreen(devices);
     QImage picture(virtualScreen.Width(), virtualScreen.Height(), QImage::Format_RGB32);
     if (picture.isNull()) {
         return picture;
@@ -71,10 +75,15 @@ QImage ComposeWeatherPicture(const COptions& options, WeatherPictures& pictures,
     QPainter painter(&picture);
     Graphics::PreparePainter(painter);
     for (const Screen& screen : screens) {
-        const int dx = -virtualScreen.Left;
-        const int dy = -virtualScreen.Top;
-        DrawWeatherPanel(painter, options, pictures, screen.Bounds.Translated(dx, dy).ToQRect(),
-                         screen.WorkArea.Translated(dx, dy).ToQRect(), utcNow);
+        // Each panel in its screen's logical pixels, scaled to its device pixels.
+        const ScreenRect device = screen.DeviceBounds();
+        const Screen own = screen.AtOrigin();
+        painter.save();
+        painter.translate(device.Left - virtualScreen.Left, device.Top - virtualScreen.Top);
+        painter.scale(screen.Ratio, screen.Ratio);
+        DrawWeatherPanel(painter, options, pictures, own.Bounds.ToQRect(), own.WorkArea.ToQRect(),
+                         utcNow);
+        painter.restore();
     }
     painter.end();
     return picture;

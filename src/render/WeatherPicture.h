@@ -11,8 +11,9 @@
 
 class WeatherPictures;
 
-// The weather edition's wallpaper: one RGB32 picture over the virtual screen with a
-// panel per screen, placed relative to the virtual screen's top-left corner. A null
+// The weather edition's wallpaper: one RGB32 picture over the virtual screen in
+// device pixels with a panel per screen, placed relative to the virtual screen's
+// top-left corner and drawn at the screen's scale. A null
 // image when there is no screen or the picture cannot be allocated.
 QImage ComposeWeatherPicture(const COptions& options, WeatherPictures& pictures,
                              const std::vector<Screen>& screens, const DateTime& utcNow);

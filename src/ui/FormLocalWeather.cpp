@@ -93,7 +93,8 @@ void CFormLocalWeather::Refresh() {
 
 void CFormLocalWeather::Redraw() {
     try {
-        Update(ComposeLocalWeatherPicture(options_, pictures_, windowMode_, DateTime::UtcNow()));
+        Update(ComposeLocalWeatherPicture(options_, pictures_, windowMode_, DateTime::UtcNow(),
+                                          devicePixelRatioF()));
     } catch (...) {
         qCWarning(lcUi) << "the local weather was not drawn:" << CurrentExceptionText().c_str();
     }
@@ -105,11 +106,12 @@ void CFormLocalWeather::Update(const QImage& picture) {
         RaiseError(Location);
     }
     const QPoint corner = pos();
+    const QSize size = picture.deviceIndependentSize().toSize();
     const ScreenRect placed = LocalWeatherLayout::KeepReachable(
-        {corner.x(), corner.y(), corner.x() + picture.width(), corner.y() + picture.height()},
+        {corner.x(), corner.y(), corner.x() + size.width(), corner.y() + size.height()},
         LocalWeatherLayout::ReachableMargin(windowMode_), GetScreens());
     picture_ = picture;
-    setFixedSize(picture.size());
+    setFixedSize(size);
     move(placed.Left, placed.Top);
     update();
 }

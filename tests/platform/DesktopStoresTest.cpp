@@ -50,7 +50,7 @@ TEST_F(DesktopStoresTest, GnomeSetPointsAtThePictureAndRestoreBringsTheUsersBack
     EXPECT_NE(uri.find("file:///"), std::string::npos) << uri;
     EXPECT_NE(uri.find("/Terra%20vue/"), std::string::npos) << uri;
     EXPECT_EQ(Gnome("picture-uri-dark"), uri);
-    EXPECT_EQ(Gnome("picture-options"), "'stretched'\n");
+    EXPECT_EQ(Gnome("picture-options"), "'spanned'\n");
     EXPECT_EQ(backend.Record()->Picture, Picture);
 
     ASSERT_TRUE(backend.Restore(*recorded));

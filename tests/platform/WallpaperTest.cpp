@@ -105,14 +105,14 @@ Call PlasmaScript(const std::string& firstLine) {
 }
 
 const BackendCase BackendCases[] = {
-    {"GnomeSetsBothPictureKeysToTheFileUriStretched",
+    {"GnomeSetsBothPictureKeysToTheFileUriSpanned",
      Gnome,
      Operation::Set,
      {},
      "/home/u/My Pictures/it's/E0.bmp",
      {},
      {},
-     {{"gsettings", "set", "org.gnome.desktop.background", "picture-options", "'stretched'"},
+     {{"gsettings", "set", "org.gnome.desktop.background", "picture-options", "'spanned'"},
       {"gsettings", "set", "org.gnome.desktop.background", "picture-uri",
        "'file:///home/u/My%20Pictures/it\\'s/E0.bmp'"},
       {"gsettings", "set", "org.gnome.desktop.background", "picture-uri-dark",
@@ -125,7 +125,7 @@ const BackendCase BackendCases[] = {
      "/w/E1.bmp",
      {},
      {},
-     {{"gsettings", "set", "org.cinnamon.desktop.background", "picture-options", "'stretched'"},
+     {{"gsettings", "set", "org.cinnamon.desktop.background", "picture-options", "'spanned'"},
       {"gsettings", "set", "org.cinnamon.desktop.background", "picture-uri", "'file:///w/E1.bmp'"}},
      false},
     {"MateRecordsThePictureFileAndItsStyle",
@@ -246,7 +246,8 @@ const BackendCase BackendCases[] = {
      "/a \"b\"/E0.bmp",
      {},
      {},
-     {PlasmaScript("var wallpaper = [\"org.kde.image\",\"file:///a%20%22b%22/E0.bmp\",0];")}},
+     {PlasmaScript(
+         "var pictures = [[0,0,0,0,\"file:///a%20%22b%22/E0.bmp\"]], mode = 0;")}},
     {"PlasmaRecordsEveryDesktop",
      Plasma,
      Operation::Record,
