@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPainter>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
@@ -43,15 +43,15 @@ QString Text(const std::string& text) {
 constexpr QSize OwnHackWindowSize(800, 450);
 
 MonitorPicture PlaceOf(const Screen& screen) {
-    return {screen.Name, screen.Bounds.Left, screen.Bounds.Top, screen.Bounds.Width(),
-            screen.Bounds.Height(), {}};
+    return {screen.Name,           screen.Bounds.Left,     screen.Bounds.Top,
+            screen.Bounds.Width(), screen.Bounds.Height(), {}};
 }
 
 // The edition's picture of one screen, at its device pixels.
 QImage ComposeScreen(Application& application, const Screen& screen, const DateTime& utcNow) {
     if (Kind() == EnumAppKind::Weather) {
-        return ComposeWeatherPicture(application.Options, application.Pictures,
-                                     {screen.AtOrigin()}, utcNow);
+        return ComposeWeatherPicture(application.Options, application.Pictures, {screen.AtOrigin()},
+                                     utcNow);
     }
     return application.Renderer.ComposeEarth(application.Options, screen.AtOrigin(), utcNow);
 }
@@ -118,12 +118,12 @@ void WatchScreens(QObject* owner) {
         watch(screen);
     }
     auto* events = qGuiApp;
-    QObject::connect(events, &QGuiApplication::screenAdded, settle, [settle, watch](QScreen* screen) {
-        watch(screen);
-        settle->start();
-    });
-    QObject::connect(events, &QGuiApplication::screenRemoved, settle,
-                     qOverload<>(&QTimer::start));
+    QObject::connect(events, &QGuiApplication::screenAdded, settle,
+                     [settle, watch](QScreen* screen) {
+                         watch(screen);
+                         settle->start();
+                     });
+    QObject::connect(events, &QGuiApplication::screenRemoved, settle, qOverload<>(&QTimer::start));
 }
 
 void ShowAbout(QWidget* owner) {
@@ -258,9 +258,8 @@ bool OnStartupDesktop() {
     std::error_code error;
     SetFirstRun(!std::filesystem::exists(PathSettings(), error));
 
-    application.Wallpaper =
-        std::make_unique<WallpaperOutput>(MakeWallpaperBackend(), PathWallpaperFolder(),
-                                          PathLocalUserAppData());
+    application.Wallpaper = std::make_unique<WallpaperOutput>(
+        MakeWallpaperBackend(), PathWallpaperFolder(), PathLocalUserAppData());
     application.Wallpaper->RecordUserWallpaper();
     Folders::EmptyFolder(PathWallpaperFolder());
 

@@ -88,8 +88,8 @@ std::string WallpaperOutput::FreeFileName(const std::string& folder) {
 }
 
 std::vector<MonitorPicture> WallpaperOutput::WriteAndSet(std::vector<WallpaperPicture> pictures,
-                                                     const std::string& folder,
-                                                     WallpaperBackend& backend) {
+                                                         const std::string& folder,
+                                                         WallpaperBackend& backend) {
     if (folder.empty() || pictures.empty()) {
         return {};
     }
@@ -103,9 +103,9 @@ std::vector<MonitorPicture> WallpaperOutput::WriteAndSet(std::vector<WallpaperPi
         }
         try {
             // 24-bit, as desktops expect a wallpaper bitmap.
-            Graphics::SavePicture(std::exchange(picture.Image, {}).convertToFormat(
-                                      QImage::Format_RGB888),
-                                  file, "bmp");
+            Graphics::SavePicture(
+                std::exchange(picture.Image, {}).convertToFormat(QImage::Format_RGB888), file,
+                "bmp");
         } catch (...) {
             qCWarning(lcApp) << "the wallpaper" << file.c_str()
                              << "could not be written:" << CurrentExceptionText().c_str();
@@ -118,7 +118,8 @@ std::vector<MonitorPicture> WallpaperOutput::WriteAndSet(std::vector<WallpaperPi
         written.back().Path = file;
     }
     if (!backend.SetEach(written)) {
-        qCWarning(lcApp) << "the desktop did not take the wallpaper" << written.front().Path.c_str();
+        qCWarning(lcApp) << "the desktop did not take the wallpaper"
+                         << written.front().Path.c_str();
         RemoveFiles(written);
         return {};
     }

@@ -76,8 +76,8 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     const bool startsItself = command != "--render" && command != "--quit";
     // A launcher's action reaches the running instance, or starts one that does it.
-    if (!Program::Initialize(startedAs, Program::CommandLineFromArguments(argc, argv),
-                             startsItself, Program::LauncherRequest(command))) {
+    if (!Program::Initialize(startedAs, Program::CommandLineFromArguments(argc, argv), startsItself,
+                             Program::LauncherRequest(command))) {
         if (Program::StartProblem().empty()) {
             return 0;
         }

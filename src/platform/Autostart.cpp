@@ -98,7 +98,6 @@ std::string ExpandFieldCodes(const std::string& argument) {
     return expanded;
 }
 
-
 }  // namespace
 
 std::string DesktopEntryExec::Of(const std::string& program) {

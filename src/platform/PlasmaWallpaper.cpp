@@ -50,7 +50,9 @@ QString PlasmaWallpaper::SetScript(const std::vector<MonitorPicture>& pictures) 
         places.append(QJsonArray{picture.X, picture.Y, picture.Width, picture.Height,
                                  QString::fromStdString(FileUri::FromPath(picture.Path))});
     }
-    return QStringLiteral("var pictures = %1, mode = %2;\n").arg(ScriptLiteral(places)).arg(Stretch) +
+    return QStringLiteral("var pictures = %1, mode = %2;\n")
+               .arg(ScriptLiteral(places))
+               .arg(Stretch) +
            QStringLiteral(
                "var all = desktops();\n"
                "for (var i = 0; i < all.length; ++i) {\n"

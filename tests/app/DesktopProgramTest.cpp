@@ -77,6 +77,10 @@ protected:
         return home_.Folder() + ".local/share/" + edition + "/";
     }
     bool FolderEmpty(const std::string& folder) const { return std::filesystem::is_empty(folder); }
+    bool HoldsFiles(const std::string& folder) const {
+        std::error_code error;
+        return !std::filesystem::is_empty(folder, error) && !error;
+    }
     bool OursIsShown(Root& root, std::optional<xcb_pixmap_t> users) {
         const std::optional<xcb_pixmap_t> shown = root.Pixmap("_XROOTPMAP_ID");
         return shown.has_value() && shown != users &&
@@ -233,6 +237,60 @@ TEST_F(DesktopProgramTest, TheClocksComeBackWhereTheyWereDragged) {
         "FormTimeZones_Location=" + std::to_string(std::min(140, Width - width)) + ",240\r\n";
     const std::string settings = ReadWholeFile(home_.Folder() + ".config/Meridio/Settings.txt");
     EXPECT_NE(settings.find(stored), std::string::npos) << settings;
+}
+
+// A screen scaled to 200 % (as GNOME, KDE and Xfce tell X11 programs, through Xft.dpi)
+// gets a wallpaper of its device pixels, shown on the root pixel for pixel.
+TEST_F(DesktopProgramTest, AScaledScreenGetsAWallpaperOfItsDevicePixels) {
+    Xvfb large(3840, 2160);
+    ASSERT_EQ(std::system(("DISPLAY=" + large.Display() +
+                           " xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "
+                           "'Xft.dpi:\t192\n'")
+                              .c_str()),
+              0);
+    Root root(large.Display());
+    auto program = Start("terravue", {}, {{"DISPLAY", large.Display()}});
+    const std::string folder = DataFolder("Terravue") + "Wallpaper/";
+    ASSERT_TRUE(Eventually([&] {
+        return root.Pixmap("_XROOTPMAP_ID").has_value() && HoldsFiles(folder);
+    })) << "no wallpaper";
+    const QImage written(
+        QString::fromStdString(std::filesystem::directory_iterator(folder)->path().string()));
+    ASSERT_EQ(written.size(), QSize(3840, 2160));
+    for (const auto& [x, y] : {std::pair{10, 10}, {1919, 1079}, {2500, 1500}, {3830, 2150}}) {
+        EXPECT_EQ(root.Pixel(x, y), written.pixel(x, y) & 0xFFFFFF) << x << "," << y;
+    }
+    EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+}
+
+// Without a tray the launcher is the way in: a second start shows the Earth, and each
+// of the launcher's actions opens its window in the running program.
+TEST_F(DesktopProgramTest, WithoutATrayTheLauncherReachesTheRunningProgramsWindows) {
+    auto program = Start("terravue");
+    const std::string xdotool = "DISPLAY=" + server_.Display() + " xdotool ";
+    const auto visible = [&](const std::string& title) {
+        return !CommandOutput(xdotool + "search --onlyvisible --name '^" + title + "$'").empty();
+    };
+    const auto shown = [&](const std::string& title) {
+        return Eventually([&] { return visible(title); });
+    };
+    ASSERT_TRUE(Eventually([&] { return HoldsFiles(DataFolder("Terravue") + "Wallpaper"); }));
+    ASSERT_FALSE(visible("Terravue"));
+
+    EXPECT_EQ(Run("terravue", {}), 0);
+    EXPECT_TRUE(shown("Terravue")) << "the second start showed no Earth window";
+    EXPECT_EQ(Run("terravue", {"--options"}), 0);
+    EXPECT_TRUE(shown("Terravue .*")) << "no options dialog";
+    EXPECT_EQ(Run("terravue", {"--time-zones"}), 0);
+    EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+
+    // With none running, an action starts the program and carries itself out.
+    auto started = Start("terravue", {"--earth"});
+    EXPECT_TRUE(shown("Terravue")) << "a first start from the launcher showed nothing";
+    EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+    EXPECT_EQ(started->WaitForExit(10s), 1);
 }
 
 // An RGB PNG of one colour: under three megabytes of file for gigabytes of pixels.

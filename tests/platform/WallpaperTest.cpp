@@ -246,8 +246,7 @@ const BackendCase BackendCases[] = {
      "/a \"b\"/E0.bmp",
      {},
      {},
-     {PlasmaScript(
-         "var pictures = [[0,0,0,0,\"file:///a%20%22b%22/E0.bmp\"]], mode = 0;")}},
+     {PlasmaScript("var pictures = [[0,0,0,0,\"file:///a%20%22b%22/E0.bmp\"]], mode = 0;")}},
     {"PlasmaRecordsEveryDesktop",
      Plasma,
      Operation::Record,
