@@ -1,16 +1,22 @@
 #include "platform/Wallpaper.h"
 
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/CommandRunner.h"
+#include "platform/CosmicWallpaper.h"
 #include "platform/DBusCaller.h"
 #include "platform/DisplayChoice.h"
 #include "platform/GSettingsWallpaper.h"
+#include "platform/HyprpaperWallpaper.h"
 #include "platform/LxqtWallpaper.h"
 #include "platform/PlasmaWallpaper.h"
 #include "platform/PlatformLog.h"
+#include "platform/ProcessTable.h"
+#include "platform/WlrootsWallpaper.h"
 #include "platform/X11Wallpaper.h"
 #include "platform/XfceWallpaper.h"
 
@@ -31,7 +37,15 @@ WallpaperDesktop DesktopOfName(const QString& name) {
         {"plasma", WallpaperDesktop::Plasma},
         {"plasmawayland", WallpaperDesktop::Plasma},
         {"xfce", WallpaperDesktop::Xfce},
-        {"lxqt", WallpaperDesktop::Lxqt}};
+        {"lxqt", WallpaperDesktop::Lxqt},
+        {"sway", WallpaperDesktop::Wlroots},
+        {"wlroots", WallpaperDesktop::Wlroots},
+        {"river", WallpaperDesktop::Wlroots},
+        {"labwc", WallpaperDesktop::Wlroots},
+        {"wayfire", WallpaperDesktop::Wlroots},
+        {"niri", WallpaperDesktop::Wlroots},
+        {"hyprland", WallpaperDesktop::Hyprland},
+        {"cosmic", WallpaperDesktop::Cosmic}};
     const QString lowered = name.trimmed().toLower();
     for (const auto& [spelling, desktop] : Names) {
         if (lowered == QLatin1String(spelling)) {
@@ -60,8 +74,36 @@ WallpaperDesktop ChooseWallpaperDesktop(const DesktopSession& session) {
         desktop != WallpaperDesktop::None) {
         return desktop;
     }
+    if (session.HyprlandInstance) {
+        return WallpaperDesktop::Hyprland;
+    }
+    if (session.SwaySocket) {
+        return WallpaperDesktop::Wlroots;
+    }
     return session.XDisplay && !session.Wayland ? WallpaperDesktop::X11 : WallpaperDesktop::None;
 }
+
+namespace {
+
+// A compositor that draws no wallpaper itself: a daemon that runs, else swaybg of
+// our own (null when it is not installed).
+std::unique_ptr<WallpaperBackend> BackgroundClient() {
+    for (const char* daemon : {"awww-daemon", "swww-daemon"}) {
+        if (ProcessTable::RunsOwn(daemon)) {
+            const std::string client(daemon, std::strchr(daemon, '-'));
+            return std::make_unique<SwwwWallpaper>(client,
+                                                   std::make_unique<ProcessCommandRunner>());
+        }
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("swaybg")).isEmpty()) {
+        qCWarning(lcPlatform) << "The wallpaper needs swaybg (Debian: swaybg) or a running "
+                                 "awww/swww daemon on this compositor";
+        return nullptr;
+    }
+    return std::make_unique<SwaybgWallpaper>();
+}
+
+}  // namespace
 
 std::unique_ptr<WallpaperBackend> MakeWallpaperBackend() {
     DesktopSession session;
@@ -69,6 +111,8 @@ std::unique_ptr<WallpaperBackend> MakeWallpaperBackend() {
     session.SessionName = Environment("DESKTOP_SESSION");
     session.Wayland = IsWaylandSession();
     session.XDisplay = *Environment("DISPLAY") != '\0' && X11Wallpaper::CanConnect();
+    session.SwaySocket = *Environment("SWAYSOCK") != '\0';
+    session.HyprlandInstance = *Environment("HYPRLAND_INSTANCE_SIGNATURE") != '\0';
 
     auto gsettings = [](const char* name, const GSettingsWallpaper::Schema& schema) {
         return std::make_unique<GSettingsWallpaper>(name, schema,
@@ -91,6 +135,16 @@ std::unique_ptr<WallpaperBackend> MakeWallpaperBackend() {
             return std::make_unique<XfceWallpaper>(std::make_unique<ProcessCommandRunner>());
         case WallpaperDesktop::Lxqt:
             return std::make_unique<LxqtWallpaper>(std::make_unique<ProcessCommandRunner>());
+        case WallpaperDesktop::Wlroots:
+            return BackgroundClient();
+        case WallpaperDesktop::Hyprland:
+            if (ProcessTable::RunsOwn("hyprpaper")) {
+                return std::make_unique<HyprpaperWallpaper>(
+                    std::make_unique<ProcessCommandRunner>());
+            }
+            return BackgroundClient();
+        case WallpaperDesktop::Cosmic:
+            return std::make_unique<CosmicWallpaper>(CosmicWallpaper::DefaultFolder());
         case WallpaperDesktop::X11:
             return std::make_unique<X11Wallpaper>();
         case WallpaperDesktop::None:

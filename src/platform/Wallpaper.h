@@ -59,14 +59,31 @@ public:
 };
 
 // The kinds of desktop a backend exists for.
-enum class WallpaperDesktop { None, Gnome, Unity, Budgie, Cinnamon, Mate, Plasma, Xfce, Lxqt, X11 };
+enum class WallpaperDesktop {
+    None,
+    Gnome,
+    Unity,
+    Budgie,
+    Cinnamon,
+    Mate,
+    Plasma,
+    Xfce,
+    Lxqt,
+    // sway and the other compositors built on wlroots.
+    Wlroots,
+    Hyprland,
+    Cosmic,
+    X11
+};
 
 // What the choice of backend looks at.
 struct DesktopSession {
-    std::string CurrentDesktop;  // $XDG_CURRENT_DESKTOP: names separated by ":", first wins
-    std::string SessionName;     // $DESKTOP_SESSION, when the former names nothing known
-    bool Wayland = false;        // a Wayland session, whose X root (if any) nobody sees
-    bool XDisplay = false;       // an X display that accepts a connection
+    std::string CurrentDesktop;     // $XDG_CURRENT_DESKTOP: names separated by ":", first wins
+    std::string SessionName;        // $DESKTOP_SESSION, when the former names nothing known
+    bool Wayland = false;           // a Wayland session, whose X root (if any) nobody sees
+    bool XDisplay = false;          // an X display that accepts a connection
+    bool SwaySocket = false;        // $SWAYSOCK: sway's own session, whatever it is named
+    bool HyprlandInstance = false;  // $HYPRLAND_INSTANCE_SIGNATURE
 };
 
 WallpaperDesktop ChooseWallpaperDesktop(const DesktopSession& session);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -7,10 +9,13 @@
 #include <vector>
 
 #include "RecordingRunner.h"
+#include "platform/CosmicWallpaper.h"
 #include "platform/GSettingsWallpaper.h"
+#include "platform/HyprpaperWallpaper.h"
 #include "platform/LxqtWallpaper.h"
 #include "platform/PlasmaWallpaper.h"
 #include "platform/Wallpaper.h"
+#include "platform/WlrootsWallpaper.h"
 #include "platform/XfceWallpaper.h"
 #include "support/TestSupport.h"
 
@@ -39,7 +44,7 @@ private:
     Desk& desk_;
 };
 
-enum class Operation { Record, Set, Restore };
+enum class Operation { Record, Set, SetEach, Restore };
 
 struct BackendCase {
     const char* Label;
@@ -51,6 +56,7 @@ struct BackendCase {
     RecordedWallpaper Recorded;  // Record's expected result
     std::vector<Call> Calls;
     bool Succeeds = true;
+    std::vector<MonitorPicture> Pictures = {};  // SetEach
 };
 
 std::unique_ptr<WallpaperBackend> Cinnamon(Desk& desk, const std::string&) {
@@ -67,6 +73,12 @@ std::unique_ptr<WallpaperBackend> Mate(Desk& desk, const std::string&) {
 }
 std::unique_ptr<WallpaperBackend> Xfce(Desk& desk, const std::string&) {
     return std::make_unique<XfceWallpaper>(std::make_unique<RecordingRunner>(desk));
+}
+std::unique_ptr<WallpaperBackend> Hyprpaper(Desk& desk, const std::string&) {
+    return std::make_unique<HyprpaperWallpaper>(std::make_unique<RecordingRunner>(desk));
+}
+std::unique_ptr<WallpaperBackend> Awww(Desk& desk, const std::string&) {
+    return std::make_unique<SwwwWallpaper>("awww", std::make_unique<RecordingRunner>(desk));
 }
 std::unique_ptr<WallpaperBackend> Plasma(Desk& desk, const std::string&) {
     return std::make_unique<PlasmaWallpaper>(std::make_unique<RecordingCaller>(desk));
@@ -163,6 +175,73 @@ const BackendCase BackendCases[] = {
       Xfconf("workspace0/last-image", "string", "/w/E0.bmp"),
       Xfconf("workspace1/image-style", "int", "3"),
       Xfconf("workspace1/last-image", "string", "/w/E0.bmp")}},
+    {"XfceGivesEachMonitorItsOwnPictureAndTheFirstToOneItDoesNotName",
+     Xfce,
+     Operation::SetEach,
+     {{XfceListing,
+       {true,
+        Backdrop + "workspace0/last-image\n/backdrop/screen0/monitor0/workspace0/last-image\n"}}},
+     "",
+     {},
+     {},
+     {XfceListing,
+      {"xfconf-query", "-c", "xfce4-desktop", "-p",
+       "/backdrop/screen0/monitor0/workspace0/image-style", "-n", "-t", "int", "-s", "3"},
+      {"xfconf-query", "-c", "xfce4-desktop", "-p",
+       "/backdrop/screen0/monitor0/workspace0/last-image", "-n", "-t", "string", "-s", "/w/E0.bmp"},
+      Xfconf("workspace0/image-style", "int", "3"),
+      Xfconf("workspace0/last-image", "string", "/w/E1.bmp")},
+     true,
+     {{"DP-2", 0, 0, 800, 600, "/w/E0.bmp"}, {"HDMI-1", 800, 0, 640, 480, "/w/E1.bmp"}}},
+    {"HyprpaperShowsEachMonitorItsOwnPicture",
+     Hyprpaper,
+     Operation::SetEach,
+     {},
+     "",
+     {},
+     {},
+     {{"hyprctl", "hyprpaper", "wallpaper", "DP-1,/w/E0.bmp"},
+      {"hyprctl", "hyprpaper", "wallpaper", "HDMI-A-1,/w/E1.bmp"}},
+     true,
+     {{"DP-1", 0, 0, 800, 600, "/w/E0.bmp"}, {"HDMI-A-1", 800, 0, 640, 480, "/w/E1.bmp"}}},
+    {"HyprpaperRecordsEveryActiveMonitor",
+     Hyprpaper,
+     Operation::Record,
+     {{{"hyprctl", "hyprpaper", "listactive"},
+       {true, "DP-1 = /u/a.png\nHDMI-A-1 = /u/b = c.png\n"}}},
+     "",
+     {},
+     {"/u/a.png", {{"DP-1", "/u/a.png"}, {"HDMI-A-1", "/u/b = c.png"}}},
+     {{"hyprctl", "hyprpaper", "listactive"}}},
+    {"HyprpaperCannotBeToldToShowNoPicture",
+     Hyprpaper,
+     Operation::Restore,
+     {},
+     "",
+     {"", {{"DP-1", "/w/E0.bmp"}}},
+     {},
+     {},
+     false},
+    {"AwwwRecordsEachOutputsImageOrColour",
+     Awww,
+     Operation::Record,
+     {{{"awww", "query"},
+       {true,
+        "DP-1: 1920x1080, scale: 1, currently displaying: image: /u/a b.png\n"
+        "HDMI-A-1: 1280x1024, scale: 1, currently displaying: color: 102030\n"}}},
+     "",
+     {},
+     {"/u/a b.png", {{"DP-1", "image: /u/a b.png"}, {"HDMI-A-1", "color: 102030"}}},
+     {{"awww", "query"}}},
+    {"AwwwPutsBackEachOutputsImageOrColour",
+     Awww,
+     Operation::Restore,
+     {},
+     "",
+     {"/u/a b.png", {{"DP-1", "image: /u/a b.png"}, {"HDMI-A-1", "color: 102030"}}},
+     {},
+     {{"awww", "img", "-o", "DP-1", "--transition-type", "none", "/u/a b.png"},
+      {"awww", "clear", "102030", "-o", "HDMI-A-1"}}},
     {"XfceRecordsEachBackdropsPictureAndStyle",
      Xfce,
      Operation::Record,
@@ -299,6 +378,9 @@ TEST_P(WallpaperBackendTest, MakesTheDesktopsCalls) {
         case Operation::Set:
             EXPECT_EQ(backend->Set(test.Picture), test.Succeeds);
             break;
+        case Operation::SetEach:
+            EXPECT_EQ(backend->SetEach(test.Pictures), test.Succeeds);
+            break;
         case Operation::Restore:
             EXPECT_EQ(backend->Restore(test.Given), test.Succeeds);
             break;
@@ -308,6 +390,44 @@ TEST_P(WallpaperBackendTest, MakesTheDesktopsCalls) {
 
 INSTANTIATE_TEST_SUITE_P(Backends, WallpaperBackendTest, ::testing::ValuesIn(BackendCases),
                          [](const auto& tested) { return std::string(tested.param.Label); });
+
+// cosmic-bg follows its files: each output an entry of its own with same-on-all off,
+// and after a restore the user's files are exactly as they were.
+TEST(CosmicWallpaperTest, EachOutputGetsItsOwnEntryAndTheUsersFilesComeBackAsTheyWere) {
+    const TempFolder folder;
+    const std::string config = folder.Folder() + "v1/";
+    std::filesystem::create_directories(config);
+    const std::string users =
+        "(\n    output: \"all\",\n    source: Path(\"/usr/share/backgrounds/a \\\"b\\\".png\"),\n"
+        "    filter_by_theme: true,\n    rotation_frequency: 300,\n)";
+    WriteWholeFile(config + "all", users);
+    WriteWholeFile(config + "same-on-all", "true");
+    CosmicWallpaper cosmic(config);
+    const std::optional<RecordedWallpaper> recorded = cosmic.Record();
+    ASSERT_TRUE(recorded);
+    EXPECT_EQ(recorded->Picture, "/usr/share/backgrounds/a \"b\".png");
+
+    ASSERT_TRUE(cosmic.SetEach(
+        {{"DP-1", 0, 0, 800, 600, "/w/E0.bmp"}, {"HDMI-A-1", 800, 0, 640, 480, "/w/\"E1\".bmp"}}));
+    EXPECT_EQ(ReadWholeFile(config + "same-on-all"), "false");
+    EXPECT_EQ(ReadWholeFile(config + "backgrounds"), "[\"DP-1\", \"HDMI-A-1\"]");
+    const std::string second = ReadWholeFile(config + "output.HDMI-A-1");
+    for (const char* field :
+         {"output: \"HDMI-A-1\"", "source: Path(\"/w/\\\"E1\\\".bmp\")", "scaling_mode: Stretch"}) {
+        EXPECT_NE(second.find(field), std::string::npos) << field << " in " << second;
+    }
+    EXPECT_EQ(ReadWholeFile(config + "all"), users);
+
+    ASSERT_TRUE(cosmic.Restore(*recorded));
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(config)) {
+        files.push_back(entry.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"all", "same-on-all"}));
+    EXPECT_EQ(ReadWholeFile(config + "all"), users);
+    EXPECT_EQ(ReadWholeFile(config + "same-on-all"), "true");
+}
 
 struct DesktopCase {
     const char* Label;
@@ -323,7 +443,14 @@ const DesktopCase DesktopCases[] = {
     {"XfceCaseIgnored", {"xfce", "", false, true}, WallpaperDesktop::Xfce},
     {"SessionNameWhenTheDesktopIsUnknown", {"", "mate", false, true}, WallpaperDesktop::Mate},
     {"AnyOtherXSessionIsPlainX11", {"i3", "i3", false, true}, WallpaperDesktop::X11},
-    {"UnknownWaylandIsUnsupported", {"sway", "sway", true, true}, WallpaperDesktop::None},
+    {"SwayIsWlroots", {"sway", "sway", true, true}, WallpaperDesktop::Wlroots},
+    {"LabwcNamesItselfWithWlroots", {"labwc:wlroots", "", true, false}, WallpaperDesktop::Wlroots},
+    {"HyprlandCaseIgnored", {"Hyprland", "hyprland", true, true}, WallpaperDesktop::Hyprland},
+    {"CosmicOnWayland", {"COSMIC", "cosmic", true, false}, WallpaperDesktop::Cosmic},
+    {"SwaysOwnSocketWhateverTheSessionIsCalled",
+     {"", "", true, false, true, false},
+     WallpaperDesktop::Wlroots},
+    {"UnknownWaylandIsUnsupported", {"weston", "weston", true, true}, WallpaperDesktop::None},
     {"NoDisplayIsUnsupported", {"", "", false, false}, WallpaperDesktop::None},
 };
 

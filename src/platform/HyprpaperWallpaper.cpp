@@ -1,0 +1,68 @@
+#include "platform/HyprpaperWallpaper.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "platform/PlatformLog.h"
+
+HyprpaperWallpaper::HyprpaperWallpaper(std::unique_ptr<CommandRunner> runner)
+    : runner_(std::move(runner)) {}
+
+std::optional<RecordedWallpaper> HyprpaperWallpaper::Record() {
+    const CommandRunner::Result listing = runner_->Run("hyprctl", {"hyprpaper", "listactive"});
+    if (!listing.Succeeded) {
+        qCWarning(lcPlatform) << "Hyprland: hyprpaper does not answer";
+        return std::nullopt;
+    }
+    RecordedWallpaper recorded;
+    std::size_t start = 0;
+    while (start < listing.Output.size()) {
+        const std::size_t end = std::min(listing.Output.find('\n', start), listing.Output.size());
+        const std::string line = listing.Output.substr(start, end - start);
+        start = end + 1;
+        const std::size_t separator = line.find(" = ");
+        if (separator == std::string::npos) {
+            continue;
+        }
+        std::string monitor = line.substr(0, separator);
+        std::string path = line.substr(separator + 3);
+        if (recorded.Picture.empty()) {
+            recorded.Picture = path;
+        }
+        recorded.Values.emplace_back(std::move(monitor), std::move(path));
+    }
+    return recorded;
+}
+
+bool HyprpaperWallpaper::Show(const std::string& monitor, const std::string& path) {
+    if (runner_->Run("hyprctl", {"hyprpaper", "wallpaper", monitor + "," + path}).Succeeded) {
+        return true;
+    }
+    qCWarning(lcPlatform) << "Hyprland: hyprpaper did not show" << path.c_str() << "on"
+                          << monitor.c_str();
+    return false;
+}
+
+bool HyprpaperWallpaper::Set(const std::string& picturePath) {
+    return Show({}, picturePath);
+}
+
+bool HyprpaperWallpaper::SetEach(const std::vector<MonitorPicture>& pictures) {
+    bool succeeded = !pictures.empty();
+    for (const MonitorPicture& picture : pictures) {
+        succeeded = Show(picture.Monitor, picture.Path) && succeeded;
+    }
+    return succeeded;
+}
+
+bool HyprpaperWallpaper::Restore(const RecordedWallpaper& recorded) {
+    // hyprpaper cannot show "no picture".
+    if (recorded.Picture.empty() || recorded.Values.empty()) {
+        return false;
+    }
+    bool succeeded = true;
+    for (const auto& [monitor, path] : recorded.Values) {
+        succeeded = Show(monitor, path) && succeeded;
+    }
+    return succeeded;
+}
