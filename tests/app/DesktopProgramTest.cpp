@@ -264,6 +264,31 @@ TEST_F(DesktopProgramTest, AScaledScreenGetsAWallpaperOfItsDevicePixels) {
     EXPECT_EQ(program->WaitForExit(10s), 1);
 }
 
+// Two monitors side by side on a desktop that takes one picture for all (the X11 root):
+// each shows a whole map of its own shape where it sits, not half of a stretched one.
+TEST_F(DesktopProgramTest, EachOfTwoMonitorsShowsAWholeMapOfItsOwn) {
+    Xvfb wide(1280, 480);
+    const std::string xrandr = "DISPLAY=" + wide.Display() + " xrandr --setmonitor ";
+    ASSERT_EQ(std::system((xrandr + "left 640/160x480/120+0+0 screen").c_str()), 0);
+    ASSERT_EQ(std::system((xrandr + "right 640/160x480/120+640+0 none").c_str()), 0);
+    Root root(wide.Display());
+    auto program = Start("terravue", {}, {{"DISPLAY", wide.Display()}});
+    ASSERT_TRUE(Eventually([&] {
+        return root.Pixmap("_XROOTPMAP_ID").has_value() &&
+               HoldsFiles(DataFolder("Terravue") + "Wallpaper/");
+    })) << "no wallpaper";
+    int differences = 0;
+    for (int y = 10; y < 480; y += 47) {
+        for (int x = 10; x < 640; x += 53) {
+            differences += root.Pixel(x, y) != root.Pixel(x + 640, y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differences, 0);
+    EXPECT_NE(root.Pixel(320, 20), root.Pixel(320, 240)) << "a plain colour, not a map";
+    EXPECT_EQ(Run("terravue", {"--quit"}), 0);
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+}
+
 // Without a tray the launcher is the way in: a second start shows the Earth, and each
 // of the launcher's actions opens its window in the running program.
 TEST_F(DesktopProgramTest, WithoutATrayTheLauncherReachesTheRunningProgramsWindows) {
