@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -65,7 +66,11 @@ std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool pe
     if (Kind() == EnumAppKind::Weather && !application.Options.HomeCity) {
         return {};
     }
-    const std::vector<Screen> screens = GetScreens();
+    std::vector<Screen> screens = GetScreens();
+    // A desktop that shows one picture on a monitor the list does not name shows the
+    // first: the primary's.
+    std::stable_partition(screens.begin(), screens.end(),
+                          [](const Screen& screen) { return screen.Primary; });
     std::vector<WallpaperPicture> pictures;
     if (perMonitor || screens.size() == 1) {
         for (const Screen& screen : screens) {

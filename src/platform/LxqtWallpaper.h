@@ -28,6 +28,9 @@ public:
     std::string Name() const override { return "LXQt"; }
     std::optional<RecordedWallpaper> Record() override;
     bool Set(const std::string& picturePath) override;
+    // pcmanfm-qt scales its one picture to each monitor: the first monitor's picture
+    // (the primary's) is the one that keeps its shape.
+    bool PerMonitor() const override { return true; }
     // A record without a picture cannot be shown: pcmanfm-qt has no command for it,
     // and false says so.
     bool Restore(const RecordedWallpaper& recorded) override;

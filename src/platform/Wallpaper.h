@@ -49,7 +49,8 @@ public:
     // Whether the desktop shows each monitor a picture of its own; otherwise one
     // picture spans the whole virtual screen.
     virtual bool PerMonitor() const { return false; }
-    // Each monitor its own picture; a monitor the list does not name gets the first.
+    // Each monitor its own picture; a monitor the list does not name gets the first
+    // (the primary monitor's).
     virtual bool SetEach(const std::vector<MonitorPicture>& pictures) {
         return !pictures.empty() && Set(pictures.front().Path);
     }

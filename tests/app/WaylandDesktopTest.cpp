@@ -171,6 +171,9 @@ TEST_F(SwayDesktopTest, EachOutputShowsThePictureOfItsSizeAndTheUsersComesBackAt
             << ReadWholeFile(home_.Folder() + "terravue.log");
     }
 
+    // A Wayland session has no xscreensaver to choose, even where one is installed.
+    EXPECT_FALSE(std::filesystem::exists(home_.Folder() + ".xscreensaver"));
+
     EXPECT_EQ(Start(terravue, {"--quit"})->WaitForExit(10s), 0);
     EXPECT_EQ(program->WaitForExit(15s), 1);
     for (const Output& output : Outputs) {
