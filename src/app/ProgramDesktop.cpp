@@ -81,11 +81,6 @@ std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool pe
         }
         return pictures;
     }
-    if (Kind() == EnumAppKind::Weather) {
-        QImage all =
-            ComposeWeatherPicture(application.Options, application.Pictures, screens, utcNow);
-        return all.isNull() ? pictures : std::vector{WallpaperPicture{{}, std::move(all)}};
-    }
     std::vector<Screen> devices = screens;
     for (Screen& screen : devices) {
         screen.Bounds = screen.DeviceBounds();
