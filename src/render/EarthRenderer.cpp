@@ -50,11 +50,12 @@ Graphics::PictureResult LoadDayImage(const std::string& path) {
 }
 
 // A picture kept at the target's size can be copied to the device pixel for
-// pixel only when the painter neither scales nor moves by a fraction of a pixel.
-bool MapsWholePixels(const QPainter& painter) {
+// pixel only when the painter scales by nothing but the device's own ratio and never
+// moves by a fraction of a pixel.
+bool MapsWholePixels(const QPainter& painter, qreal ratio) {
     const QTransform transform = painter.deviceTransform();
-    return transform.type() <= QTransform::TxTranslate &&
-           transform.dx() == std::trunc(transform.dx()) &&
+    return transform.type() <= QTransform::TxScale && transform.m11() == ratio &&
+           transform.m22() == ratio && transform.dx() == std::trunc(transform.dx()) &&
            transform.dy() == std::trunc(transform.dy());
 }
 
@@ -289,8 +290,8 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
     const QSize deviceSize = (QSizeF(target.size()) * ratio).toSize();
     const BaseKey key{deviceSize, options.Region, day.cacheKey(),
                       clouds != nullptr ? clouds->cacheKey() : 0};
-    const bool keepable =
-        !day.isNull() && !day.hasAlphaChannel() && !target.isEmpty() && MapsWholePixels(painter);
+    const bool keepable = !day.isNull() && !day.hasAlphaChannel() && !target.isEmpty() &&
+                          MapsWholePixels(painter, ratio);
     if (!keepable || key != baseKey_) {
         base_ = QImage();
         baseKey_ = keepable ? key : BaseKey{};

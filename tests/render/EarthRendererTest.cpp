@@ -21,6 +21,7 @@
 #include "render/Screen.h"
 #include "render/WeatherPictures.h"
 #include "support/HostilePictures.h"
+#include "support/TestPictures.h"
 #include "support/TestSupport.h"
 #include "weather/CurrentWeather.h"
 
@@ -301,6 +302,42 @@ TEST_F(EarthRendererTest, ComposedPictureHasTheScreenSizeAndItsWorkAreaForTheOve
     another.DrawEarth(painter, options_, expected.rect(), QRect(0, 30, 300, 170), Noon);
     painter.end();
     EXPECT_EQ(picture, expected);
+}
+
+// A screen at 200 %: the picture has its device pixels, the map drawn at them and the
+// overlays at twice their size; a window there draws the same, frame after frame.
+TEST_F(EarthRendererTest, AScaledScreenGetsTheMapAtItsDevicePixelsAndTheOverlaysAtItsScale) {
+    // A map of fine detail, which a picture scaled up from half the pixels would blur.
+    ASSERT_TRUE(TestSupport::NoisePicture(720, 360).save(
+        QString::fromStdString(installation_ + "Earth/Day.png")));
+    Screen screen = Screen::OfSize(180, 90);
+    screen.Ratio = 2;
+    EarthRenderer renderer = MakeRenderer();
+    const QImage picture = renderer.ComposeEarth(options_, screen, Noon);
+    ASSERT_EQ(picture.size(), QSize(360, 180));
+    const QRect logo(360 - 24, 180 - 16, 24, 16);
+    EarthRenderer unscaled = MakeRenderer();
+    const QImage atDevicePixels = Draw(unscaled);
+    for (int y = 0; y < 180; ++y) {
+        for (int x = 0; x < 360; ++x) {
+            ASSERT_EQ(picture.pixel(x, y),
+                      logo.contains(x, y) ? LogoColour : atDevicePixels.pixel(x, y))
+                << x << "," << y;
+        }
+    }
+
+    EarthRenderer windowRenderer = MakeRenderer();
+    for (int frame = 0; frame < 3; ++frame) {
+        QImage window(360, 180, QImage::Format_RGB32);
+        window.setDevicePixelRatio(2);
+        window.fill(Qt::black);
+        QPainter painter(&window);
+        windowRenderer.DrawEarth(painter, options_, QRect(0, 0, 180, 90), QRect(0, 0, 180, 90),
+                                 Noon);
+        painter.end();
+        window.setDevicePixelRatio(1);
+        EXPECT_EQ(window, picture) << "frame " << frame;
+    }
 }
 
 TEST_F(EarthRendererTest, DayImageIsKeptPerPathAndLoadedAgainWhenThePathChanges) {
