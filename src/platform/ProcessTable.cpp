@@ -7,6 +7,8 @@
 
 #include <QProcess>
 #include <QStringList>
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 
 namespace ProcessTable {
@@ -28,6 +30,20 @@ std::string ReadProcFile(const std::filesystem::path& path) {
     return text;
 }
 
+// The value of one variable of the process's environment as it started.
+std::string EnvironmentValue(const std::filesystem::path& process, const std::string& name) {
+    const std::string environment = ReadProcFile(process / "environ");
+    const std::string prefix = name + "=";
+    for (std::size_t start = 0; start < environment.size();) {
+        const std::size_t end = std::min(environment.find('\0', start), environment.size());
+        if (environment.compare(start, prefix.size(), prefix) == 0) {
+            return environment.substr(start + prefix.size(), end - start - prefix.size());
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
 }  // namespace
 
 std::vector<Process> FindOwn(const std::string& name) {
@@ -47,7 +63,10 @@ std::vector<Process> FindOwn(const std::string& name) {
             comm.pop_back();
         }
         // The kernel keeps 15 bytes of the name.
-        if (comm != name.substr(0, 15) || !IsAlive(std::stoi(pid))) {
+        const char* display = std::getenv("WAYLAND_DISPLAY");
+        if (comm != name.substr(0, 15) || !IsAlive(std::stoi(pid)) ||
+            EnvironmentValue(entry.path(), "WAYLAND_DISPLAY") !=
+                (display != nullptr ? display : "")) {
             continue;
         }
         Process process{std::stoi(pid), {}};

@@ -15,7 +15,8 @@ struct Process {
     std::vector<std::string> Arguments;
 };
 
-// This user's live processes whose program has that name.
+// This user's live processes whose program has that name and that talk to the same
+// Wayland display as this process (a user may run two sessions).
 std::vector<Process> FindOwn(const std::string& name);
 // Whether such a process runs.
 bool RunsOwn(const std::string& name);
