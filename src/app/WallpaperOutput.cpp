@@ -109,8 +109,6 @@ std::vector<MonitorPicture> WallpaperOutput::WriteAndSet(std::vector<WallpaperPi
         } catch (...) {
             qCWarning(lcApp) << "the wallpaper" << file.c_str()
                              << "could not be written:" << CurrentExceptionText().c_str();
-            std::error_code error;
-            std::filesystem::remove(file, error);
             RemoveFiles(written);
             return {};
         }

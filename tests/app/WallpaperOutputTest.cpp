@@ -28,6 +28,10 @@ public:
         SetCalls.push_back(picturePath);
         return true;
     }
+    bool SetEach(const std::vector<MonitorPicture>& pictures) override {
+        EachCalls.push_back(pictures);
+        return WallpaperBackend::SetEach(pictures);
+    }
     bool Restore(const RecordedWallpaper& recorded) override {
         RestoredPictures.push_back(recorded.Picture);
         if (TakesRestores) {
@@ -40,6 +44,7 @@ public:
     bool AcceptsPictures = true;
     bool TakesRestores = true;
     std::vector<std::string> SetCalls;
+    std::vector<std::vector<MonitorPicture>> EachCalls;
     std::vector<std::string> RestoredPictures;
 };
 
@@ -92,6 +97,40 @@ TEST_F(WallpaperOutputTest, NamesAlternateAndOnlyTheNewPictureStays) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "keep"}));
     EXPECT_EQ(QImage(QString::fromStdString(folder + "E0.bmp")).size(), QSize(32, 16));
     EXPECT_EQ(desktop_.SetCalls, (std::vector<std::string>{folder + "E1.bmp", folder + "E0.bmp"}));
+}
+
+// Each monitor's picture is a file of its own, handed to the desktop with its monitor;
+// after each round only that round's files stay.
+TEST_F(WallpaperOutputTest, EachMonitorsPictureIsAFileOfItsOwnAndOnlyTheNewestStay) {
+    const std::string folder = folder_.Folder();
+    TestSupport::WriteWholeFile(folder + "E0.bmp", "old");
+    const auto round = [&] {
+        MonitorPicture left;
+        left.Monitor = "DP-1";
+        MonitorPicture right;
+        right.Monitor = "HDMI-A-1";
+        return WallpaperOutput::WriteAndSet({{left, Picture()}, {right, Picture().scaled(16, 8)}},
+                                            folder, desktop_);
+    };
+    const std::vector<MonitorPicture> first = round();
+    ASSERT_EQ(first.size(), 2U);
+    EXPECT_EQ(first[0].Path, folder + "E1.bmp");
+    EXPECT_EQ(first[1].Path, folder + "E2.bmp");
+    EXPECT_EQ(QImage(QString::fromStdString(first[1].Path)).size(), QSize(16, 8));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E1.bmp", "E2.bmp"}));
+    ASSERT_EQ(desktop_.EachCalls.size(), 1U);
+    EXPECT_EQ(desktop_.EachCalls[0][0].Monitor, "DP-1");
+    EXPECT_EQ(desktop_.EachCalls[0][1].Monitor, "HDMI-A-1");
+    EXPECT_EQ(desktop_.EachCalls[0][1].Path, folder + "E2.bmp");
+
+    const std::vector<MonitorPicture> second = round();
+    ASSERT_EQ(second.size(), 2U);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "E3.bmp"}));
+
+    // One that cannot be set leaves the last round as it was.
+    desktop_.AcceptsPictures = false;
+    EXPECT_TRUE(round().empty());
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "E3.bmp"}));
 }
 
 // A picture that cannot be written or set changes nothing: the desktop keeps
