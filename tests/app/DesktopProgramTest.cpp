@@ -50,12 +50,19 @@ protected:
         const std::map<std::string, std::optional<std::string>>& changes = {}) const {
         const std::string folder = home_.Folder();
         std::map<std::string, std::optional<std::string>> environment{
-            {"DISPLAY", server_.Display()},          {"HOME", folder},
-            {"XDG_CONFIG_HOME", folder + ".config"}, {"XDG_DATA_HOME", folder + ".local/share"},
-            {"XDG_RUNTIME_DIR", folder + "runtime"}, {"http_proxy", "http://127.0.0.1:9"},
-            {"https_proxy", "http://127.0.0.1:9"},   {"QT_QPA_PLATFORM", std::nullopt},
-            {"WAYLAND_DISPLAY", std::nullopt},       {"XDG_CURRENT_DESKTOP", std::nullopt},
-            {"DESKTOP_SESSION", std::nullopt},       {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}};
+            {"DISPLAY", server_.Display()},
+            {"HOME", folder},
+            {"XDG_CONFIG_HOME", folder + ".config"},
+            {"XDG_DATA_HOME", folder + ".local/share"},
+            {"XDG_RUNTIME_DIR", folder + "runtime"},
+            {"http_proxy", "http://127.0.0.1:9"},
+            {"https_proxy", "http://127.0.0.1:9"},
+            {"QT_QPA_PLATFORM", std::nullopt},
+            {"WAYLAND_DISPLAY", std::nullopt},
+            {"XDG_CURRENT_DESKTOP", std::nullopt},
+            {"XDG_SESSION_TYPE", std::nullopt},
+            {"DESKTOP_SESSION", std::nullopt},
+            {"DBUS_SESSION_BUS_ADDRESS", std::nullopt}};
         for (const auto& [variable, value] : changes) {
             environment[variable] = value;
         }
