@@ -78,7 +78,7 @@ void WallpaperOutput::RecordUserWallpaper() {
 
 std::string WallpaperOutput::FreeFileName(const std::string& folder) {
     for (int number = 0; number <= MaximumFileNumber; ++number) {
-        const std::string name = folder + "E" + std::to_string(number) + ".bmp";
+        const std::string name = folder + "E" + std::to_string(number) + FileExtension;
         std::error_code error;
         if (!std::filesystem::exists(std::filesystem::symlink_status(name, error))) {
             return name;
@@ -102,10 +102,7 @@ std::vector<MonitorPicture> WallpaperOutput::WriteAndSet(std::vector<WallpaperPi
             return {};
         }
         try {
-            // 24-bit, as desktops expect a wallpaper bitmap.
-            Graphics::SavePicture(
-                std::exchange(picture.Image, {}).convertToFormat(QImage::Format_RGB888), file,
-                "bmp");
+            Graphics::SavePicture(std::exchange(picture.Image, {}), file, "jpg", Quality);
         } catch (...) {
             qCWarning(lcApp) << "the wallpaper" << file.c_str()
                              << "could not be written:" << CurrentExceptionText().c_str();

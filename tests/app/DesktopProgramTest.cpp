@@ -91,7 +91,7 @@ protected:
     bool OursIsShown(Root& root, std::optional<xcb_pixmap_t> users) {
         const std::optional<xcb_pixmap_t> shown = root.Pixmap("_XROOTPMAP_ID");
         return shown.has_value() && shown != users &&
-               std::filesystem::exists(DataFolder("Terravue") + "Wallpaper/E0.bmp");
+               std::filesystem::exists(DataFolder("Terravue") + "Wallpaper/E0.jpg");
     }
 
     static std::string CommandOutput(const std::string& command) {
@@ -135,7 +135,7 @@ TEST_F(DesktopProgramTest, TheWallpaperIsSetAndTheUsersComesBackWhenTheProgramIs
     ASSERT_TRUE(Eventually([&] { return OursIsShown(root, users); })) << "no wallpaper";
 
     // The root shows the very picture the program wrote.
-    const QImage written(QString::fromStdString(DataFolder("Terravue") + "Wallpaper/E0.bmp"));
+    const QImage written(QString::fromStdString(DataFolder("Terravue") + "Wallpaper/E0.jpg"));
     ASSERT_EQ(written.size(), QSize(Width, Height));
     for (const auto& [x, y] : {std::pair{10, 10}, {320, 180}, {600, 300}}) {
         EXPECT_EQ(root.Pixel(x, y), written.pixel(x, y) & 0xFFFFFF) << x << "," << y;

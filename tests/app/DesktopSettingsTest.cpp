@@ -47,7 +47,7 @@ protected:
         EXPECT_EQ(program->WaitForExit(10s), 1);
     }
 
-    const std::string Ours = "/Terravue/Wallpaper/E0.bmp";
+    const std::string Ours = "/Terravue/Wallpaper/E0.jpg";
     Xvfb server_{320, 180};
     ProcessCommandRunner runner_;
 };

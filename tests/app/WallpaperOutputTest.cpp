@@ -87,23 +87,23 @@ protected:
 
 TEST_F(WallpaperOutputTest, NamesAlternateAndOnlyTheNewPictureStays) {
     const std::string folder = folder_.Folder();
-    TestSupport::WriteWholeFile(folder + "E0.bmp", "old");
+    TestSupport::WriteWholeFile(folder + "E0.jpg", "old");
     TestSupport::WriteWholeFile(folder + "notes.txt", "stray");
     std::filesystem::create_directory(folder + "keep");
 
-    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), folder + "E1.bmp");
-    EXPECT_EQ(Files(), (std::vector<std::string>{"E1.bmp", "keep"}));
-    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), folder + "E0.bmp");
-    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "keep"}));
-    EXPECT_EQ(QImage(QString::fromStdString(folder + "E0.bmp")).size(), QSize(32, 16));
-    EXPECT_EQ(desktop_.SetCalls, (std::vector<std::string>{folder + "E1.bmp", folder + "E0.bmp"}));
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), folder + "E1.jpg");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E1.jpg", "keep"}));
+    EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), folder + "E0.jpg");
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.jpg", "keep"}));
+    EXPECT_EQ(QImage(QString::fromStdString(folder + "E0.jpg")).size(), QSize(32, 16));
+    EXPECT_EQ(desktop_.SetCalls, (std::vector<std::string>{folder + "E1.jpg", folder + "E0.jpg"}));
 }
 
 // Each monitor's picture is a file of its own, handed to the desktop with its monitor;
 // after each round only that round's files stay.
 TEST_F(WallpaperOutputTest, EachMonitorsPictureIsAFileOfItsOwnAndOnlyTheNewestStay) {
     const std::string folder = folder_.Folder();
-    TestSupport::WriteWholeFile(folder + "E0.bmp", "old");
+    TestSupport::WriteWholeFile(folder + "E0.jpg", "old");
     const auto round = [&] {
         MonitorPicture left;
         left.Monitor = "DP-1";
@@ -114,38 +114,38 @@ TEST_F(WallpaperOutputTest, EachMonitorsPictureIsAFileOfItsOwnAndOnlyTheNewestSt
     };
     const std::vector<MonitorPicture> first = round();
     ASSERT_EQ(first.size(), 2U);
-    EXPECT_EQ(first[0].Path, folder + "E1.bmp");
-    EXPECT_EQ(first[1].Path, folder + "E2.bmp");
+    EXPECT_EQ(first[0].Path, folder + "E1.jpg");
+    EXPECT_EQ(first[1].Path, folder + "E2.jpg");
     EXPECT_EQ(QImage(QString::fromStdString(first[1].Path)).size(), QSize(16, 8));
-    EXPECT_EQ(Files(), (std::vector<std::string>{"E1.bmp", "E2.bmp"}));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E1.jpg", "E2.jpg"}));
     ASSERT_EQ(desktop_.EachCalls.size(), 1U);
     EXPECT_EQ(desktop_.EachCalls[0][0].Monitor, "DP-1");
     EXPECT_EQ(desktop_.EachCalls[0][1].Monitor, "HDMI-A-1");
-    EXPECT_EQ(desktop_.EachCalls[0][1].Path, folder + "E2.bmp");
+    EXPECT_EQ(desktop_.EachCalls[0][1].Path, folder + "E2.jpg");
 
     const std::vector<MonitorPicture> second = round();
     ASSERT_EQ(second.size(), 2U);
-    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "E3.bmp"}));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.jpg", "E3.jpg"}));
 
     // One that cannot be set leaves the last round as it was.
     desktop_.AcceptsPictures = false;
     EXPECT_TRUE(round().empty());
-    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.bmp", "E3.bmp"}));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"E0.jpg", "E3.jpg"}));
 }
 
 // A picture that cannot be written or set changes nothing: the desktop keeps
 // its picture and the folder the last good file.
 TEST_F(WallpaperOutputTest, AFailedPictureLeavesDesktopAndFolderAsTheyWere) {
     const std::string folder = folder_.Folder();
-    TestSupport::WriteWholeFile(folder + "E0.bmp", "good");
+    TestSupport::WriteWholeFile(folder + "E0.jpg", "good");
     EXPECT_EQ(WallpaperOutput::WriteAndSet(QImage(), folder, desktop_), "");
     desktop_.AcceptsPictures = false;
     EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), "");
-    EXPECT_EQ(Files(), std::vector<std::string>{"E0.bmp"});
+    EXPECT_EQ(Files(), std::vector<std::string>{"E0.jpg"});
     EXPECT_TRUE(desktop_.SetCalls.empty());
 
     for (int number = 0; number <= WallpaperOutput::MaximumFileNumber; ++number) {
-        TestSupport::WriteWholeFile(folder + "E" + std::to_string(number) + ".bmp", "taken");
+        TestSupport::WriteWholeFile(folder + "E" + std::to_string(number) + ".jpg", "taken");
     }
     desktop_.AcceptsPictures = true;
     EXPECT_EQ(WallpaperOutput::WriteAndSet(Picture(), folder, desktop_), "");
@@ -181,7 +181,7 @@ TEST_F(WallpaperOutputTest, WhatCannotBePutBackLeavesTheLastPictureOutsideTheFol
         output.RecordUserWallpaper();
         ASSERT_TRUE(SetAndWait(output));
         output.RestoreUserWallpaper();
-        const std::string kept = kept_.Folder() + "Last Wallpaper.bmp";
+        const std::string kept = kept_.Folder() + "Last Wallpaper.jpg";
         ASSERT_FALSE(desktop->SetCalls.empty());
         EXPECT_EQ(desktop->SetCalls.back(), kept) << recorded;
         EXPECT_EQ(QImage(QString::fromStdString(kept)).size(), QSize(32, 16));
@@ -196,7 +196,7 @@ TEST_F(WallpaperOutputTest, WhatCannotBePutBackLeavesTheLastPictureOutsideTheFol
 // desktop's default is shown instead and is what comes back at the end.
 TEST_F(WallpaperOutputTest, APictureOfOurOwnFolderIsNotTheUsers) {
     auto* desktop = new FakeDesktop(desktop_);
-    desktop->Shown = RecordedWallpaper{folder_.Folder() + "E1.bmp", {}};
+    desktop->Shown = RecordedWallpaper{folder_.Folder() + "E1.jpg", {}};
     WallpaperOutput output(std::unique_ptr<WallpaperBackend>(desktop), folder_.Folder(),
                            kept_.Folder());
     output.RecordUserWallpaper();
