@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
@@ -285,6 +287,9 @@ bool OnStartupDesktop() {
     // A refresh that came while a picture was under way is made once that one is done.
     QObject::connect(application.Wallpaper.get(), &WallpaperOutput::finished,
                      application.Wallpaper.get(), [&application](bool) {
+                         // The pictures of the refresh are gone: their memory goes back
+                         // to the system rather than staying with the process all day.
+                         ::malloc_trim(0);
                          if (std::exchange(application.WallpaperPending, false)) {
                              UpdateWallpaper();
                          }
@@ -501,6 +506,10 @@ void UpdateWallpaper() {
         }
         std::vector<WallpaperPicture> pictures =
             ComposeWallpaper(application, output->PerMonitor(), DateTime::UtcNow());
+        // Between refreshes nothing needs the maps unless the Earth window shows them.
+        if (!application.FormEarth || !application.FormEarth->isVisible()) {
+            application.Renderer.ReleasePictures();
+        }
         if (pictures.empty()) {
             output->RestoreUserWallpaper();
             return;

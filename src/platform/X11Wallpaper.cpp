@@ -196,6 +196,17 @@ std::vector<std::uint8_t> Encode(const QImage& picture, const PixelLayout& layou
     const std::size_t stride = BytesPerRow(layout, width);
     const std::size_t bytesPerPixel = layout.BitsPerPixel / 8;
     std::vector<std::uint8_t> pixels(stride * static_cast<std::size_t>(picture.height()));
+    // The usual root (32 bits a pixel, 0xRRGGBB, least significant byte first) holds
+    // an RGB32 row as it is.
+    if (layout.BitsPerPixel == 32 && layout.LeastSignificantFirst && layout.Masks[0] == 0xFF0000 &&
+        layout.Masks[1] == 0xFF00 && layout.Masks[2] == 0xFF &&
+        std::endian::native == std::endian::little) {
+        for (int y = 0; y < picture.height(); ++y) {
+            std::memcpy(pixels.data() + stride * static_cast<std::size_t>(y),
+                        picture.constScanLine(y), std::size_t{width} * 4);
+        }
+        return pixels;
+    }
     for (int y = 0; y < picture.height(); ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         std::uint8_t* out = pixels.data() + stride * static_cast<std::size_t>(y);
@@ -291,10 +302,12 @@ bool X11Wallpaper::Set(const std::string& picturePath) {
     }
     const std::uint16_t width = connection.Screen().width_in_pixels;
     const std::uint16_t height = connection.Screen().height_in_pixels;
+    const QImage fitted =
+        picture.size() == QSize(width, height)
+            ? picture
+            : picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     const std::vector<std::uint8_t> pixels =
-        Encode(picture.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                   .convertToFormat(QImage::Format_RGB32),
-               *layout);
+        Encode(fitted.convertToFormat(QImage::Format_RGB32), *layout);
 
     const xcb_pixmap_t pixmap = xcb_generate_id(*connection);
     connection.Check(xcb_create_pixmap_checked(*connection, layout->Depth, pixmap,

@@ -105,9 +105,15 @@ void EarthRenderer::RecordProblem(const std::string& problem) {
     }
 }
 
-void EarthRenderer::ReleaseNightImage() {
+void EarthRenderer::ReleasePictures() {
     night_ = QImage();
     nightLoaded_ = false;
+    nightLayer_ = QImage();
+    day_ = QImage();
+    dayPath_.clear();
+    cloudLayer_ = QImage();
+    base_ = QImage();
+    baseKey_ = {};
 }
 
 // Loads once: a file that does not read is not tried again on every frame.

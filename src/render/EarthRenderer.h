@@ -37,8 +37,11 @@ public:
 
     // "EarthNight/Night.jpg" and "UI/CustomLogo.png".
     void LoadStartupPictures();
-    // Lets the night image go; the next layer or mask loads it again.
-    void ReleaseNightImage();
+    // Lets go of every picture the next frame can make again: the day and night
+    // images, the night and cloud layers and the kept map. The night mask (a day's
+    // work to build) and the logo stay; so does the memory of a cloud layer that
+    // could not be made.
+    void ReleasePictures();
     // For a renderer that draws one picture and ends: the clouds and the night
     // layer are laid into the day image's own pixels, at its size, before the
     // picture is made, and the result is scaled onto it once; each layer is let

@@ -253,13 +253,18 @@ TEST_F(EarthRendererTest, MaskIsRebuiltForAnotherDateOnly) {
     EXPECT_EQ(renderer.NightLayer(), MakeNightLayer(night, renderer.NightMask(), summer));
 }
 
-TEST_F(EarthRendererTest, ReleasedNightImageIsLoadedAgainForTheNextLayer) {
+// Between refreshes the resident program keeps none of the pictures: each is made
+// again, the same, for the next frame.
+TEST_F(EarthRendererTest, ReleasedPicturesAreMadeAgainTheSameForTheNextFrame) {
+    SaveClouds(90);
+    options_.ShowClouds = true;
     EarthRenderer renderer = MakeRenderer();
-    renderer.UpdateNightLayer(Noon);
-    const QImage first = renderer.NightLayer();
-    renderer.ReleaseNightImage();
-    renderer.UpdateNightLayer(Noon);
-    EXPECT_EQ(renderer.NightLayer(), first);
+    const QImage first = Draw(renderer);
+    ASSERT_EQ(Draw(renderer), first);
+    renderer.ReleasePictures();
+    EXPECT_TRUE(renderer.NightLayer().isNull());
+    EXPECT_EQ(Draw(renderer), first);
+    EXPECT_FALSE(renderer.NightLayer().isNull());
 }
 
 TEST_F(EarthRendererTest, LogoSitsUnscaledInTheOverlayCornerAndAMissingLogoDrawsNothing) {
