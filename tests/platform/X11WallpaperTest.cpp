@@ -75,6 +75,16 @@ TEST_F(X11WallpaperTest, RestorePutsTheUsersPixmapBackAndOursAreFreed) {
     EXPECT_FALSE(root.Exists(*second));
 }
 
+// A root of 16 bits a pixel gets each colour packed into its own masks (5-6-5).
+TEST_F(X11WallpaperTest, ARootOfSixteenBitsGetsThePictureInItsOwnPixels) {
+    const Xvfb server(320, 240, 16);
+    X11Wallpaper backend(server.Display());
+    ASSERT_TRUE(backend.Set(Picture("E0.bmp")));
+    Root root(server.Display());
+    EXPECT_EQ(root.Pixel(40, 120) & 0xFFFF, 0x001FU);
+    EXPECT_EQ(root.Pixel(319, 120) & 0xFFFF, 0x07E0U);
+}
+
 TEST_F(X11WallpaperTest, WithoutAPreviousPixmapRestoreClearsTheRoot) {
     Root root(server_.Display());
     const std::optional<RecordedWallpaper> recorded = backend_.Record();

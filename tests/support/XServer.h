@@ -20,19 +20,20 @@ extern char** environ;
 // A real X server for the tests that need one, and what a test asks of it.
 namespace TestSupport {
 
-// A private Xvfb on the first free display, at 24 bits. It never resets (a reset after
-// its last client left refuses whoever connects meanwhile), and it is ready once a
+// A private Xvfb on the first free display, at 24 bits unless told otherwise. It never resets (a
+// reset after its last client left refuses whoever connects meanwhile), and it is ready once a
 // client of its own has been let in.
 class Xvfb {
 public:
-    Xvfb(int width, int height) {
+    Xvfb(int width, int height, int depth = 24) {
         int channel[2];
         if (::pipe(channel) != 0) {
             throw std::runtime_error("pipe");
         }
         ::fcntl(channel[0], F_SETFD, FD_CLOEXEC);
         const std::string fd = std::to_string(channel[1]);
-        const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+        const std::string screen =
+            std::to_string(width) + "x" + std::to_string(height) + "x" + std::to_string(depth);
         const char* arguments[] = {"Xvfb",         "-displayfd", fd.c_str(), "-screen",  "0",
                                    screen.c_str(), "-nolisten",  "tcp",      "-noreset", nullptr};
         const int spawned =
