@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/AppLog.h"
 #include "app/ProgramState.h"
 #include "core/Exceptions.h"
 #include "core/Util.h"
@@ -346,6 +347,8 @@ bool Initialize(const char* startedAs, const std::string& commandLine, bool chec
         Values().StartProblem = error.Message;
         return false;
     } catch (...) {
+        qCWarning(lcApp) << "the start failed:" << CurrentExceptionText().c_str();
+        Values().StartProblem = CurrentExceptionText();
         return false;
     }
 }

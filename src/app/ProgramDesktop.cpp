@@ -527,6 +527,7 @@ bool MakeScreenSaver() {
     try {
         path = Util::GetSystemDirectoryW() + ScreenSaverFileName();
     } catch (...) {
+        qCInfo(lcApp) << "no folder of the desktop's programs:" << CurrentExceptionText().c_str();
     }
     std::error_code error;
     if (path.empty() || !std::filesystem::exists(path, error)) {

@@ -2,8 +2,10 @@
 #include <mutex>
 #include <optional>
 
+#include "app/AppLog.h"
 #include "app/Program.h"
 #include "app/ProgramState.h"
+#include "core/Exceptions.h"
 #include "core/Util.h"
 #include "core/UtilFile.h"
 #include "platform/Folders.h"
@@ -39,6 +41,7 @@ std::string ReadInstallationPath(RegistryRoot root) {
     try {
         return Util::RegGetKeyValue("Software\\" + AppFolderName(), root, "InstallationPath");
     } catch (...) {
+        qCInfo(lcApp) << "no installation path in the registry:" << CurrentExceptionText().c_str();
         return {};
     }
 }

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <utility>
 
+#include "app/AppLog.h"
+#include "core/Exceptions.h"
 #include "core/WorkStop.h"
 
 namespace {
@@ -28,6 +30,8 @@ void DestroyCatchingAll(std::unique_ptr<IWork>& item) {
     try {
         item.reset();
     } catch (...) {
+        qCWarning(lcApp) << "a background item failed as it ended:"
+                         << CurrentExceptionText().c_str();
     }
 }
 
@@ -37,6 +41,8 @@ WorkPool::~WorkPool() {
     try {
         Stop(0);
     } catch (...) {
+        qCWarning(lcApp) << "the background work did not stop cleanly:"
+                         << CurrentExceptionText().c_str();
     }
 }
 
@@ -54,6 +60,7 @@ bool WorkPool::Initialise() {
     try {
         thread_ = std::thread(&WorkPool::RunWorker, this);
     } catch (...) {
+        qCWarning(lcApp) << "the background worker cannot start:" << CurrentExceptionText().c_str();
         return false;
     }
     std::unique_lock lock(lock_);
@@ -129,6 +136,7 @@ void WorkPool::RunWorker() {
         try {
             item->DoWork();
         } catch (...) {
+            qCWarning(lcApp) << "a background item failed:" << CurrentExceptionText().c_str();
         }
         DestroyCatchingAll(item);
         lock.lock();

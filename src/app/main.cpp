@@ -58,7 +58,10 @@ int RunEventLoop(int argc, char** argv, const std::string& platform) {
             std::fprintf(stderr, "%s: %s\n", Program::ExeFileName().c_str(), error.Message.c_str());
         }
     } catch (...) {
-        exitCode = 0;
+        // Anything else is a failure all the same, and is told.
+        std::fprintf(stderr, "%s: %s\n", Program::ExeFileName().c_str(),
+                     CurrentExceptionText().c_str());
+        exitCode = 1;
     }
     Program::CloseInstanceMutex();
     return exitCode;

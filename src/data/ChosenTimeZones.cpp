@@ -1,7 +1,9 @@
 #include "data/ChosenTimeZones.h"
 
 #include "core/AtomicFile.h"
+#include "core/Exceptions.h"
 #include "core/UtilText.h"
+#include "data/DataLog.h"
 #include "data/UserFiles.h"
 
 std::vector<TimeZoneItem> DefaultTimeZoneItems() {
@@ -19,6 +21,7 @@ std::vector<TimeZoneItem> DefaultTimeZoneItems() {
             item.Info = TimeZoneInfo::FindTimeZoneById(id);
             items.push_back(std::move(item));
         } catch (...) {
+            qCInfo(lcData) << "a default time zone is left out:" << CurrentExceptionText().c_str();
             // The system lacks this zone; the others still make a useful start.
         }
     }
@@ -34,6 +37,7 @@ std::vector<TimeZoneItem> ParseTimeZoneItems(std::string_view content, std::size
             try {
                 items.push_back(TimeZoneItem::Deserialize(line));
             } catch (...) {
+                qCInfo(lcData) << "a time-zone line is skipped:" << CurrentExceptionText().c_str();
                 // A damaged line, or a zone the system no longer has, costs only itself.
                 if (skippedLines != nullptr) {
                     ++*skippedLines;

@@ -33,6 +33,7 @@ std::vector<CityRecord> ReadCityRecords(const std::string& cityRecordsPath) {
             try {
                 records.push_back(ParseCityLineInPlace(position));
             } catch (...) {
+                qCDebug(lcData) << "a city record is skipped:" << CurrentExceptionText().c_str();
                 // A damaged line costs only itself.
             }
         }
@@ -49,6 +50,7 @@ void CityDatabase::LoadData() {
         qCWarning(lcData).noquote() << QString::fromStdString(path_)
                                     << "cannot be read:" << QString::fromStdString(error.Message);
     } catch (...) {
+        qCWarning(lcData) << "the city database cannot be read:" << CurrentExceptionText().c_str();
     }
 }
 

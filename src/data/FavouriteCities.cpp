@@ -1,6 +1,8 @@
 #include "data/FavouriteCities.h"
 
 #include "core/AtomicFile.h"
+#include "core/Exceptions.h"
+#include "data/DataLog.h"
 #include "data/UserFiles.h"
 
 std::vector<City> DefaultFavouriteCities() {
@@ -47,6 +49,7 @@ bool LoadCities(const std::string& path, std::vector<City>& favourites) {
             try {
                 cities.emplace_back(ParseCityLine(std::string_view(content).substr(start, length)));
             } catch (...) {
+                qCInfo(lcData) << "a city line is skipped:" << CurrentExceptionText().c_str();
                 ++skipped;  // a damaged line costs only itself
             }
         }

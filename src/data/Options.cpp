@@ -92,6 +92,7 @@ void COptions::Load() {
     try {
         LoadOptions();
     } catch (...) {
+        // Its reader has said why.
     }
     try {
         if (!TimeZones) {
@@ -103,6 +104,7 @@ void COptions::Load() {
         }
         timeZonesDamaged_ = false;
     } catch (...) {
+        // Its reader has said why.
         timeZonesDamaged_ = true;
     }
     try {
@@ -111,6 +113,7 @@ void COptions::Load() {
         }
         citiesDamaged_ = !LoadCities(files_.Cities, *Cities);
     } catch (...) {
+        // Its reader has said why.
         citiesDamaged_ = true;
     }
 }
@@ -139,6 +142,7 @@ void COptions::LoadOptions() {
         try {
             HomeCity = new City(ParseCityLine(*homeCity));
         } catch (...) {
+            qCWarning(lcData) << "the home city is damaged:" << CurrentExceptionText().c_str();
             homeCityDamaged = true;
         }
     }
@@ -206,8 +210,8 @@ void COptions::Save(const std::string& caption) {
         SaveTimeZones();
         SaveCities();
     } catch (...) {
-        qCWarning(lcData).noquote() << "the options could not be saved:"
-                                    << QString::fromStdString(CurrentExceptionText());
+        qCWarning(lcData).noquote()
+            << "the options could not be saved:" << QString::fromStdString(CurrentExceptionText());
         ShowError(SaveFailedText, caption);
     }
 }

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/Exceptions.h"
+#include "data/DataLog.h"
 
 namespace {
 
@@ -304,6 +305,7 @@ std::vector<TimeZoneInfo> BuildSystemTimeZones() {
             zones.push_back(
                 TimeZoneInfo::FromTzDatabase(windowsId.toStdString(), ianaId.toStdString(), year));
         } catch (...) {
+            qCInfo(lcData) << "a time zone is left out:" << CurrentExceptionText().c_str();
             // A zone that cannot be read costs only itself.
         }
     }

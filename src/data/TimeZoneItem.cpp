@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "core/Exceptions.h"
+#include "data/DataLog.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ std::string TimeZoneItem::UtcToLocalTimeAsString(bool showDayOfWeek, bool showDa
     try {
         return FormatLocalTime(ToLocalTime(Info.IanaId, utc), showDayOfWeek, showDate, hourFormat);
     } catch (...) {
+        qCDebug(lcData) << "a clock cannot be read:" << CurrentExceptionText().c_str();
         return "?";
     }
 }
@@ -89,6 +91,8 @@ std::string TimeZoneItem::FormatSampleTime(bool showDayOfWeek, bool showDate, in
     try {
         return FormatLocalTime(sample, showDayOfWeek, showDate, hourFormat);
     } catch (...) {
+        qCDebug(lcData) << "a clock's sample cannot be formatted:"
+                        << CurrentExceptionText().c_str();
         return "?";
     }
 }

@@ -6,9 +6,11 @@
 #include <string_view>
 
 #include "core/AtomicFile.h"
+#include "core/Exceptions.h"
 #include "core/Util.h"
 #include "core/UtilFile.h"
 #include "core/UtilProperty.h"
+#include "data/DataLog.h"
 
 // The user's own files: "Options.txt", "Settings.txt", "Cities.txt" and
 // "TimeZones.txt". What a load could not read, or dropped as damaged, must not
@@ -51,6 +53,7 @@ public:
             try {
                 taken = apply(value->c_str());
             } catch (...) {
+                qCDebug(lcData) << "a value does not parse:" << CurrentExceptionText().c_str();
             }
         }
         damaged_ = damaged_ || !taken;

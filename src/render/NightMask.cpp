@@ -6,6 +6,8 @@
 #include <system_error>
 #include <thread>
 
+#include "core/Exceptions.h"
+#include "render/RenderLog.h"
 #include "render/Sun.h"
 
 namespace {
@@ -252,6 +254,8 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
         try {
             north.Build();
         } catch (...) {
+            qCWarning(lcRender) << "the northern half of the night mask failed:"
+                                << CurrentExceptionText().c_str();
             northFailed = true;
         }
     };
@@ -265,6 +269,8 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
     try {
         south.Build();
     } catch (...) {
+        qCWarning(lcRender) << "the southern half of the night mask failed:"
+                            << CurrentExceptionText().c_str();
         southFailed = true;
     }
     if (helper.joinable()) {

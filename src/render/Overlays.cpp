@@ -10,7 +10,9 @@
 #include <cmath>
 #include <string>
 
+#include "core/Exceptions.h"
 #include "render/Graphics.h"
+#include "render/RenderLog.h"
 #include "render/WeatherPictures.h"
 #include "weather/WeatherCodes.h"
 
@@ -78,6 +80,7 @@ void DrawCityPass(QPainter& painter, const COptions& options, const WeatherPictu
             DrawCityItem(painter, options, pictures, city, pass == CityPass::Name,
                          pass == CityPass::Temperature, pass == CityPass::Icon, position, utcNow);
         } catch (...) {
+            qCDebug(lcRender) << "a city was not drawn:" << CurrentExceptionText().c_str();
             // One damaged city must not cost the others their labels.
         }
     };
@@ -282,6 +285,7 @@ void DrawTimeZonesOnMap(QPainter& painter, COptions& options, const QRect& workA
                       font, options.ColorTzMap);
         }
     } catch (...) {
+        qCDebug(lcRender) << "the clocks were not drawn:" << CurrentExceptionText().c_str();
         // The clocks are an extra: the rest of the picture is still worth showing.
     }
 }

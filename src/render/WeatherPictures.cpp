@@ -8,7 +8,9 @@
 #include <utility>
 #include <vector>
 
+#include "core/Exceptions.h"
 #include "render/Graphics.h"
+#include "render/RenderLog.h"
 #include "render/Sun.h"
 #include "weather/WeatherCodes.h"
 
@@ -63,6 +65,7 @@ bool IsDaytime(const City& city, const DateTime& utc) {
     try {
         return CSun::IsDaylight(city.Latitude, city.Longitude, utc);
     } catch (...) {
+        qCDebug(lcRender) << "day or night unknown, day taken:" << CurrentExceptionText().c_str();
         // A place the sun model cannot answer for still gets its day icons.
         return true;
     }

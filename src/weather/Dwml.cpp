@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "core/Exceptions.h"
-#include "core/UtilText.h"
 #include "core/Util.h"
+#include "core/UtilText.h"
 
 namespace {
 

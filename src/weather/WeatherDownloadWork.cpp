@@ -37,15 +37,20 @@ void CWeatherDownloadWork::DoWork() {
         try {
             FetchAll(*service);
         } catch (...) {
+            qCWarning(lcWeather) << "the weather round failed:" << CurrentExceptionText().c_str();
         }
         try {
             service.reset();
         } catch (...) {
+            qCWarning(lcWeather) << "the weather client failed as it ended:"
+                                 << CurrentExceptionText().c_str();
         }
     }
     try {
         sink_.PostWeatherDone();
     } catch (...) {
+        qCWarning(lcWeather) << "the weather's news was not posted:"
+                             << CurrentExceptionText().c_str();
     }
 }
 
