@@ -11,21 +11,20 @@
 #include "ui/FormEditCity.h"
 #include "ui/FormEditTimeZone.h"
 #include "ui/FormOptions.h"
+#include "ui/FormOptionsParts.h"
 #include "ui/FormSelectCity.h"
 
 // The options dialog's lists: the home city, the favourites and the clocks.
 
 namespace {
 
+using namespace OptionsDialogParts;
+
 constexpr int CityIdRole = Qt::UserRole;
 // The home-city drop-down's entries other than the favourites' indexes.
 constexpr int HomeEntry = -1;
 constexpr int OtherCityEntry = -2;
 constexpr int BlankEntry = -3;
-
-QString Text(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 // The favourite with the id, or the end.
 std::vector<City>::iterator FindFavourite(std::vector<City>& cities, int id) {
