@@ -6,7 +6,7 @@
 #include "app/FormHidden.h"
 #include "app/Program.h"
 #include "app/UpdateCheck.h"
-#include "app/WallpaperOutput.h"
+#include "app/WallpaperController.h"
 #include "app/WeatherQueue.h"
 #include "core/Exceptions.h"
 #include "net/DownloadHttpWork.h"

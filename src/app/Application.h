@@ -17,7 +17,7 @@ class CFormOptions;
 class CFormScreenSaver;
 class CFormTimeZones;
 class OptionsDialogHost;
-class WallpaperOutput;
+class WallpaperController;
 
 // Everything of the running edition that owns resources, in one object on the
 // stack of main. Members are built in the order written and torn down in
@@ -65,9 +65,7 @@ public:
 
     // The parts of the desktop and screen-saver modes, made by their start-ups
     // and let go by Program::OnShutdown in the order the windows are destroyed.
-    std::unique_ptr<WallpaperOutput> Wallpaper;
-    // A wallpaper refresh came while the previous picture was still under way.
-    bool WallpaperPending = false;
+    std::unique_ptr<WallpaperController> Wallpaper;
     std::unique_ptr<CFormEarth> FormEarth;
     std::unique_ptr<CFormLocalWeather> FormLocalWeather;
     std::unique_ptr<CFormTimeZones> FormTimeZones;

@@ -1,10 +1,7 @@
-#include <malloc.h>
-
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <cstdio>
@@ -18,7 +15,7 @@
 #include "app/Program.h"
 #include "app/ProgramOptions.h"
 #include "app/UpdateCheck.h"
-#include "app/WallpaperOutput.h"
+#include "app/WallpaperController.h"
 #include "core/Exceptions.h"
 #include "platform/DisplayChoice.h"
 #include "platform/Folders.h"
@@ -102,30 +99,6 @@ std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool pe
     painter.end();
     pictures.push_back({{}, std::move(all)});
     return pictures;
-}
-
-// A monitor plugged in, taken away or resized gets its picture at once; the
-// changes of one rearrangement come as one refresh.
-void WatchScreens(QObject* owner) {
-    auto* settle = new QTimer(owner);
-    settle->setSingleShot(true);
-    settle->setInterval(1000);
-    QObject::connect(settle, &QTimer::timeout, owner, [] { UpdateWallpaper(); });
-    const auto watch = [settle](QScreen* screen) {
-        QObject::connect(screen, &QScreen::geometryChanged, settle, qOverload<>(&QTimer::start));
-        QObject::connect(screen, &QScreen::availableGeometryChanged, settle,
-                         qOverload<>(&QTimer::start));
-    };
-    for (QScreen* screen : QGuiApplication::screens()) {
-        watch(screen);
-    }
-    auto* events = qGuiApp;
-    QObject::connect(events, &QGuiApplication::screenAdded, settle,
-                     [settle, watch](QScreen* screen) {
-                         watch(screen);
-                         settle->start();
-                     });
-    QObject::connect(events, &QGuiApplication::screenRemoved, settle, qOverload<>(&QTimer::start));
 }
 
 void ShowAbout(QWidget* owner) {
@@ -260,9 +233,22 @@ bool OnStartupDesktop() {
     std::error_code error;
     SetFirstRun(!std::filesystem::exists(PathSettings(), error));
 
-    application.Wallpaper = std::make_unique<WallpaperOutput>(
-        MakeWallpaperBackend(), PathWallpaperFolder(), PathLocalUserAppData());
-    application.Wallpaper->RecordUserWallpaper();
+    application.Wallpaper = std::make_unique<WallpaperController>(
+        std::make_unique<WallpaperOutput>(MakeWallpaperBackend(), PathWallpaperFolder(),
+                                          PathLocalUserAppData()),
+        [&application](bool perMonitor) {
+            if (IsExiting()) {
+                return std::vector<WallpaperPicture>{};
+            }
+            std::vector<WallpaperPicture> pictures =
+                ComposeWallpaper(application, perMonitor, DateTime::UtcNow());
+            // Between refreshes nothing needs the maps unless the Earth window shows them.
+            if (!application.FormEarth || !application.FormEarth->isVisible()) {
+                application.Renderer.ReleasePictures();
+            }
+            return pictures;
+        });
+    application.Wallpaper->Start();
     Folders::EmptyFolder(PathWallpaperFolder());
 
     application.Renderer.LoadStartupPictures();
@@ -284,18 +270,6 @@ bool OnStartupDesktop() {
                          &CFormHidden::OnInstanceMessage);
         channel->Listen();
     }
-    // A refresh that came while a picture was under way is made once that one is done.
-    QObject::connect(application.Wallpaper.get(), &WallpaperOutput::finished,
-                     application.Wallpaper.get(), [&application](bool) {
-                         // The pictures of the refresh are gone: their memory goes back
-                         // to the system rather than staying with the process all day.
-                         ::malloc_trim(0);
-                         if (std::exchange(application.WallpaperPending, false)) {
-                             UpdateWallpaper();
-                         }
-                     });
-
-    WatchScreens(application.FormHidden.get());
     UpdateDisplays();
     application.FormHidden->AddNotifyIcon();
     if (Kind() == EnumAppKind::TimeZones) {
@@ -487,37 +461,9 @@ void RefreshWindows() {
 }
 
 void UpdateWallpaper() {
-    if (IsExiting() || Mode() != EnumAppMode::Desktop) {
-        return;
-    }
     Application& application = Application::Current();
-    WallpaperOutput* output = application.Wallpaper.get();
-    if (output == nullptr) {
-        return;
-    }
-    try {
-        if (!application.Options.UpdateWallpaper) {
-            output->RestoreUserWallpaper();
-            return;
-        }
-        if (output->IsBusy()) {
-            application.WallpaperPending = true;
-            return;
-        }
-        std::vector<WallpaperPicture> pictures =
-            ComposeWallpaper(application, output->PerMonitor(), DateTime::UtcNow());
-        // Between refreshes nothing needs the maps unless the Earth window shows them.
-        if (!application.FormEarth || !application.FormEarth->isVisible()) {
-            application.Renderer.ReleasePictures();
-        }
-        if (pictures.empty()) {
-            output->RestoreUserWallpaper();
-            return;
-        }
-        output->SaveAndSetWallpaper(std::move(pictures));
-    } catch (...) {
-        qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
-        output->RestoreUserWallpaper();
+    if (!IsExiting() && Mode() == EnumAppMode::Desktop && application.Wallpaper) {
+        application.Wallpaper->Refresh(application.Options.UpdateWallpaper);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/WallpaperOutput.h"
 
+#include "app/WallpaperController.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -204,6 +206,46 @@ TEST_F(WallpaperOutputTest, APictureOfOurOwnFolderIsNotTheUsers) {
     ASSERT_TRUE(SetAndWait(output));
     output.RestoreUserWallpaper();
     EXPECT_EQ(desktop->RestoredPictures, (std::vector<std::string>{"", ""}));
+}
+
+// The refresh's one owner: a refresh that comes while pictures are under way is made
+// once they are done, and one with the wallpaper off, or with nothing to show, puts
+// the user's wallpaper back.
+TEST_F(WallpaperOutputTest, ARefreshDuringAnotherFollowsItAndNothingToShowBringsTheUsersBack) {
+    auto* desktop = new FakeDesktop(desktop_);
+    int composed = 0;
+    bool nothing = false;
+    WallpaperController controller(
+        std::make_unique<WallpaperOutput>(std::unique_ptr<WallpaperBackend>(desktop),
+                                          folder_.Folder(), kept_.Folder()),
+        [&](bool) {
+            ++composed;
+            return nothing ? std::vector<WallpaperPicture>{}
+                           : std::vector<WallpaperPicture>{{{}, Picture()}};
+        });
+    controller.Start();
+    std::vector<bool> outcomes;
+    QEventLoop loop;
+    QObject::connect(&controller, &WallpaperController::refreshed, &loop, [&](bool set) {
+        outcomes.push_back(set);
+        if (outcomes.size() == 2) {
+            loop.quit();
+        }
+    });
+    controller.Refresh(true);
+    controller.Refresh(true);
+    EXPECT_EQ(composed, 1) << "the second refresh must wait for the first";
+    loop.exec();
+    EXPECT_EQ(composed, 2);
+    EXPECT_EQ(outcomes, (std::vector<bool>{true, true}));
+    EXPECT_EQ(desktop->SetCalls.size(), 2U);
+
+    nothing = true;
+    controller.Refresh(true);
+    EXPECT_EQ(desktop->RestoredPictures, std::vector<std::string>{"/home/user/beach.jpg"});
+    // Off, with nothing of ours shown any more, nothing is put back twice.
+    controller.Refresh(false);
+    EXPECT_EQ(desktop->RestoredPictures.size(), 1U);
 }
 
 }  // namespace
