@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "app/AppLog.h"
@@ -47,13 +48,32 @@ MonitorPicture PlaceOf(const Screen& screen) {
             screen.Bounds.Width(), screen.Bounds.Height(), {}};
 }
 
-// The edition's picture of one screen, at its device pixels.
-QImage ComposeScreen(Application& application, const Screen& screen, const DateTime& utcNow) {
-    if (Kind() == EnumAppKind::Weather) {
-        return ComposeWeatherPicture(application.Options, application.Pictures, {screen.AtOrigin()},
-                                     utcNow);
+// Each screen's picture of the edition at its device pixels, handed to take one at a
+// time with the screen's index. While the Earth window shows the maps they are kept;
+// otherwise they are read once for all the screens and let go.
+void ComposeEachScreen(Application& application, const std::vector<Screen>& screens,
+                       const DateTime& utcNow,
+                       const std::function<void(std::size_t, QImage)>& take) {
+    COptions& options = application.Options;
+    std::vector<Screen> own;
+    for (const Screen& screen : screens) {
+        own.push_back(screen.AtOrigin());
     }
-    return application.Renderer.ComposeEarth(application.Options, screen.AtOrigin(), utcNow);
+    if (Kind() == EnumAppKind::Weather) {
+        for (std::size_t index = 0; index < own.size(); ++index) {
+            take(index, ComposeWeatherPicture(options, application.Pictures, {own[index]}, utcNow));
+        }
+        return;
+    }
+    if (application.FormEarth && application.FormEarth->isVisible()) {
+        for (std::size_t index = 0; index < own.size(); ++index) {
+            take(index, application.Renderer.ComposeEarth(options, own[index], utcNow));
+        }
+        return;
+    }
+    std::size_t index = 0;
+    application.Renderer.ComposeEarthEach(
+        options, own, utcNow, [&](QImage picture) { take(index++, std::move(picture)); });
 }
 
 // Each monitor its own picture: one each where the desktop takes one per monitor,
@@ -71,14 +91,13 @@ std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool pe
     std::stable_partition(screens.begin(), screens.end(),
                           [](const Screen& screen) { return screen.Primary; });
     std::vector<WallpaperPicture> pictures;
+    bool complete = true;
     if (perMonitor || screens.size() == 1) {
-        for (const Screen& screen : screens) {
-            pictures.push_back({PlaceOf(screen), ComposeScreen(application, screen, utcNow)});
-            if (pictures.back().Image.isNull()) {
-                return {};
-            }
-        }
-        return pictures;
+        ComposeEachScreen(application, screens, utcNow, [&](std::size_t index, QImage picture) {
+            complete = complete && !picture.isNull();
+            pictures.push_back({PlaceOf(screens[index]), std::move(picture)});
+        });
+        return complete ? pictures : std::vector<WallpaperPicture>{};
     }
     std::vector<Screen> devices = screens;
     for (Screen& screen : devices) {
@@ -91,13 +110,15 @@ std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool pe
     }
     all.fill(Qt::black);
     QPainter painter(&all);
-    for (const Screen& screen : screens) {
-        const ScreenRect device = screen.DeviceBounds();
-        painter.drawImage(device.Left - virtualScreen.Left, device.Top - virtualScreen.Top,
-                          ComposeScreen(application, screen, utcNow));
-    }
+    ComposeEachScreen(application, screens, utcNow, [&](std::size_t index, QImage picture) {
+        complete = complete && !picture.isNull();
+        painter.drawImage(devices[index].Bounds.Left - virtualScreen.Left,
+                          devices[index].Bounds.Top - virtualScreen.Top, picture);
+    });
     painter.end();
-    pictures.push_back({{}, std::move(all)});
+    if (complete) {
+        pictures.push_back({{}, std::move(all)});
+    }
     return pictures;
 }
 
@@ -240,13 +261,7 @@ bool OnStartupDesktop() {
             if (IsExiting()) {
                 return std::vector<WallpaperPicture>{};
             }
-            std::vector<WallpaperPicture> pictures =
-                ComposeWallpaper(application, perMonitor, DateTime::UtcNow());
-            // Between refreshes nothing needs the maps unless the Earth window shows them.
-            if (!application.FormEarth || !application.FormEarth->isVisible()) {
-                application.Renderer.ReleasePictures();
-            }
-            return pictures;
+            return ComposeWallpaper(application, perMonitor, DateTime::UtcNow());
         });
     application.Wallpaper->Start();
     Folders::EmptyFolder(PathWallpaperFolder());
@@ -254,10 +269,9 @@ bool OnStartupDesktop() {
     application.Renderer.LoadStartupPictures();
     application.Pictures.Load();
     application.LoadData();
+    // The day's mask, which every refresh of the day draws its night layer from.
     if (Kind() == EnumAppKind::Earth) {
-        const DateTime utcNow = DateTime::UtcNow();
-        application.Renderer.BuildNightMask(utcNow);
-        application.Renderer.UpdateNightLayer(utcNow);
+        application.Renderer.BuildNightMask(DateTime::UtcNow());
     }
 
     application.FormEarth = MakeFormEarth(application);

@@ -324,6 +324,17 @@ QImage EarthRenderer::SingleNightLayer(const DateTime& utcNow) {
     PreparedNight prepared;
     if (preparedNight_.valid()) {
         prepared = preparedNight_.get();
+    } else if (!mask_.empty() && maskDate_ == utcNow.Date()) {
+        // The day's mask is kept: only the night picture is read again.
+        Graphics::PictureResult night =
+            Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture);
+        prepared.Problem = night.Problem;
+        if (night.Picture.size() == maskSize_) {
+            prepared.Layer = MakeNightLayerInPlace(std::move(night.Picture), mask_, utcNow);
+        } else if (!night.Picture.isNull()) {
+            prepared.Layer =
+                MakeNightLayerFromFile(folders_.Installation + NightFile, utcNow, prepared.Problem);
+        }
     } else {
         prepared.Layer =
             MakeNightLayerFromFile(folders_.Installation + NightFile, utcNow, prepared.Problem);
@@ -419,7 +430,7 @@ QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
                                    const DateTime& utcNow) {
     // A single picture's layers are laid before the picture is made, so that
     // the two are never held at once with the layers' sources.
-    if (single_) {
+    if (single_ && singleLayers_.isNull()) {
         singleLayers_ = LayersAtSourceSize(options, utcNow);
     }
     const ScreenRect device = screen.DeviceBounds();
@@ -440,4 +451,19 @@ QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
     DrawEarth(painter, options, target, overlay, utcNow, screen.Ratio);
     painter.end();
     return picture;
+}
+
+void EarthRenderer::ComposeEarthEach(COptions& options, const std::vector<Screen>& screens,
+                                     const DateTime& utcNow,
+                                     const std::function<void(QImage)>& take) {
+    const bool single = std::exchange(single_, true);
+    const QImage layers = LayersAtSourceSize(options, utcNow);
+    for (const Screen& screen : screens) {
+        // Each picture draws from the same layers, which its drawing lets go.
+        singleLayers_ = layers;
+        take(ComposeEarth(options, screen, utcNow));
+    }
+    singleLayers_ = QImage();
+    single_ = single;
+    ReleasePictures();
 }

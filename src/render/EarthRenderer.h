@@ -5,6 +5,7 @@
 #include <QRect>
 #include <QSize>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <string>
 #include <vector>
@@ -89,6 +90,12 @@ public:
     // A picture of the screen's device pixels: the map over all of it, the clocks
     // and the logo inside its work area.
     QImage ComposeEarth(COptions& options, const Screen& screen, const DateTime& utcNow);
+    // One picture for each screen, handed to take one at a time, all drawn from one
+    // set of layers laid into the day image at its own size (as a single picture is
+    // made); afterwards every picture is let go (ReleasePictures). For a refresh that
+    // keeps nothing: the maps are read and scaled once, whatever the screens.
+    void ComposeEarthEach(COptions& options, const std::vector<Screen>& screens,
+                          const DateTime& utcNow, const std::function<void(QImage)>& take);
 
 private:
     // What the day image and the clouds were last drawn for.

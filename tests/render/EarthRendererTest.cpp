@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "core/AppKind.h"
 #include "core/DateTime.h"
@@ -343,6 +344,28 @@ TEST_F(EarthRendererTest, AScaledScreenGetsTheMapAtItsDevicePixelsAndTheOverlays
         window.setDevicePixelRatio(1);
         EXPECT_EQ(window, picture) << "frame " << frame;
     }
+}
+
+// A refresh that keeps nothing draws every screen's picture from one set of layers,
+// each at its own size with its own logo, and lets every picture go afterwards.
+TEST_F(EarthRendererTest, EachScreenGetsItsPictureFromOneSetOfLayersThatIsThenLetGo) {
+    EarthRenderer renderer = MakeRenderer();
+    renderer.BuildNightMask(Noon);
+    std::vector<QImage> pictures;
+    renderer.ComposeEarthEach(options_, {Screen::OfSize(360, 180), Screen::OfSize(180, 90)}, Noon,
+                              [&](QImage picture) { pictures.push_back(std::move(picture)); });
+    ASSERT_EQ(pictures.size(), 2U);
+    EXPECT_EQ(pictures[0].size(), QSize(360, 180));
+    EXPECT_EQ(pictures[1].size(), QSize(180, 90));
+    EarthRenderer layered = MakeRenderer();
+    const QImage expected = Draw(layered);
+    for (const QPoint point : {DayPoint, NightPoint}) {
+        ExpectColourNear(pictures[0].pixel(point), expected.pixel(point));
+        ExpectColourNear(pictures[1].pixel(point / 2), expected.pixel(point));
+    }
+    EXPECT_EQ(pictures[0].pixel(359, 179), LogoColour);
+    EXPECT_EQ(pictures[1].pixel(179, 89), LogoColour);
+    EXPECT_TRUE(renderer.NightLayer().isNull());
 }
 
 TEST_F(EarthRendererTest, DayImageIsKeptPerPathAndLoadedAgainWhenThePathChanges) {
