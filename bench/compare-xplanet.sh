@@ -68,5 +68,5 @@ t_mem=$(cut -d' ' -f2 "$work/terravue.txt" | median)
 printf '%-10s %12s %16s\n' program "median s" "peak memory MiB"
 printf '%-10s %12.2f %16.1f\n' xplanet "$x_time" "$(echo "$x_mem / 1024" | bc -l)"
 printf '%-10s %12.2f %16.1f\n' terravue "$t_time" "$(echo "$t_mem / 1024" | bc -l)"
-printf 'ratios: time %.2f (target <= 0.35), memory %.2f (target <= 0.71) over %d runs each\n' \
+printf 'ratios: time %.2f (target <= 0.30), memory %.2f (target <= 0.60) over %d runs each\n' \
     "$(echo "$t_time / $x_time" | bc -l)" "$(echo "$t_mem / $x_mem" | bc -l)" "$runs"
