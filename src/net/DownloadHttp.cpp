@@ -7,42 +7,62 @@ namespace {
 
 std::string ReadWholeBody(InternetFile& file) {
     std::string text;
-    char buffer[4096];
-    for (;;) {
-        const std::size_t count = file.Read(buffer, sizeof(buffer));
-        if (count < 1) {
-            break;
-        }
-        text.append(buffer, count);
-    }
+    ReadBody(file, [&text](const char* block, std::size_t count) {
+        text.append(block, count);
+        return true;
+    });
     return text;
+}
+
+// A status that is there and says success, else what the caller names.
+void CheckStatus(HttpFile& file, const HttpFetchLocations& where) {
+    unsigned status = 0;
+    if (!ReadStatusCode(file, status)) {
+        RaiseError(where.NoStatus);
+    }
+    RaiseUnlessHttpSuccess(static_cast<int>(status), where.Failed);
 }
 
 }  // namespace
 
+std::unique_ptr<InternetFile> OpenHttpSuccess(InternetSession& session, const std::string& url,
+                                              std::uint64_t maxBodyBytes,
+                                              const HttpFetchLocations& where) {
+    std::unique_ptr<InternetFile> opened = session.OpenUrl(url, maxBodyBytes);
+    auto* file = dynamic_cast<HttpFile*>(opened.get());
+    if (file == nullptr) {
+        RaiseError(where.NotHttp);
+    }
+    CheckStatus(*file, where);
+    return opened;
+}
+
+bool ReadBody(InternetFile& file, const std::function<bool(const char*, std::size_t)>& take) {
+    char block[4096];
+    for (;;) {
+        const std::size_t count = file.Read(block, sizeof block);
+        if (count < 1) {
+            return true;
+        }
+        if (!take(block, count)) {
+            return false;
+        }
+    }
+}
+
 namespace Util {
 
 std::string DownloadHttp(const std::string& url) {
+    static constexpr HttpFetchLocations Where{"Util::DownloadHttp (24)", "Util::DownloadHttp (25)",
+                                              "Util::DownloadHttp (26)"};
     InternetSession session;
     // Checked before opening, so that no other kind of URL is ever fetched.
     if (const std::string scheme = SchemeOf(url);
         !scheme.empty() && scheme != "http" && scheme != "https") {
-        static constexpr const char* Location = "Util::DownloadHttp (24)";
-        RaiseError(Location);
+        RaiseError(Where.NotHttp);
     }
-    const std::unique_ptr<InternetFile> opened =
-        session.OpenUrl(url, CurrentTransferLimits().MaxTextBytes);
-    auto* file = dynamic_cast<HttpFile*>(opened.get());
-    if (file == nullptr) {
-        static constexpr const char* Location = "Util::DownloadHttp (24)";
-        RaiseError(Location);
-    }
-    unsigned status = 0;
-    if (!ReadStatusCode(*file, status)) {
-        static constexpr const char* Location = "Util::DownloadHttp (25)";
-        RaiseError(Location);
-    }
-    RaiseUnlessHttpSuccess(static_cast<int>(status), "Util::DownloadHttp (26)");
+    const std::unique_ptr<InternetFile> file =
+        OpenHttpSuccess(session, url, CurrentTransferLimits().MaxTextBytes, Where);
     return ReadWholeBody(*file);
 }
 
@@ -50,12 +70,7 @@ std::string DownloadHttp(const std::string& objectPath, HttpConnection& connecti
     const CPtr<HttpFile> file(connection.OpenGetRequest(objectPath).release());
     file->SetMaxBodyBytes(CurrentTransferLimits().MaxTextBytes);
     file->SendRequest();
-    unsigned status = 0;
-    if (!ReadStatusCode(*file, status)) {
-        static constexpr const char* Location = "Util::DownloadHttp (51)";
-        RaiseError(Location);
-    }
-    RaiseUnlessHttpSuccess(static_cast<int>(status), "Util::DownloadHttp (52)");
+    CheckStatus(*file, {"", "Util::DownloadHttp (51)", "Util::DownloadHttp (52)"});
     return ReadWholeBody(*file);
 }
 

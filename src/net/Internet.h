@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -170,6 +171,23 @@ struct CPtrLocations<HttpConnection> {
 };
 
 bool ReadStatusCode(HttpFile& file, unsigned& status);
+
+// The one way an answer of a web server is taken: the places named in what is raised
+// when the URL opens no HTTP answer, the answer has no status, or the status is no
+// success.
+struct HttpFetchLocations {
+    const char* NotHttp;
+    const char* NoStatus;
+    const char* Failed;
+};
+
+// The answer of the server to a GET of the URL, checked: an HTTP answer with a
+// success status whose body is at most maxBodyBytes, else it raises.
+std::unique_ptr<InternetFile> OpenHttpSuccess(InternetSession& session, const std::string& url,
+                                              std::uint64_t maxBodyBytes,
+                                              const HttpFetchLocations& where);
+// Hands the rest of the body to take block by block; false as soon as take refuses one.
+bool ReadBody(InternetFile& file, const std::function<bool(const char*, std::size_t)>& take);
 
 namespace Util {
 

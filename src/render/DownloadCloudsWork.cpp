@@ -12,6 +12,7 @@
 #include "core/UtilText.h"
 #include "core/WorkStop.h"
 #include "net/Internet.h"
+#include "net/TransferLimits.h"
 #include "render/CloudLayer.h"
 #include "render/RenderLog.h"
 
@@ -127,40 +128,22 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
     QImage layer;
     try {
         InternetSession session;
-        std::unique_ptr<InternetFile> opened = session.OpenUrl(url);
-        auto* response = dynamic_cast<HttpFile*>(opened.get());
-        if (response == nullptr) {
-            static constexpr const char* Location = "DownloadCloudsWork::DoWork (63)";
-            RaiseError(Location);
-        }
-        unsigned status = 0;
-        if (!ReadStatusCode(*response, status)) {
-            static constexpr const char* Location = "DownloadCloudsWork::DoWork (64)";
-            RaiseError(Location);
-        }
-        static constexpr const char* StatusLocation = "DownloadCloudsWork::DoWork (65)";
-        RaiseUnlessHttpSuccess(static_cast<int>(status), StatusLocation);
-
+        std::unique_ptr<InternetFile> opened =
+            OpenHttpSuccess(session, url, CurrentTransferLimits().MaxBinaryBytes,
+                            {"DownloadCloudsWork::DoWork (63)", "DownloadCloudsWork::DoWork (64)",
+                             "DownloadCloudsWork::DoWork (65)"});
         DownloadFile file(files_.Download);
         if (!file.IsOpen()) {
             qCWarning(lcRender) << "cannot make the cloud download file" << files_.Download.c_str();
             return Attempt::Stop;
         }
         long long size = 0;
-        char block[1024];
-        for (;;) {
-            const std::size_t read = response->Read(block, sizeof block);
-            if (read == 0) {
-                break;
-            }
-            if (!file.Write(block, read)) {
-                qCWarning(lcRender)
-                    << "cannot write the cloud download file" << files_.Download.c_str();
-                return Attempt::Stop;
-            }
-            size += static_cast<long long>(read);
-        }
-        if (!file.Close()) {
+        const bool written =
+            ReadBody(*opened, [&file, &size](const char* block, std::size_t count) {
+                size += static_cast<long long>(count);
+                return file.Write(block, count);
+            });
+        if (!written || !file.Close()) {
             qCWarning(lcRender) << "cannot write the cloud download file"
                                 << files_.Download.c_str();
             return Attempt::Stop;
