@@ -389,10 +389,6 @@ EnumAppMode Mode() {
     return Values().Mode.Value();
 }
 
-bool HasKind() {
-    return Values().Kind.HasValue();
-}
-
 std::intptr_t ParentWindow() {
     return Values().ParentWindow;
 }

@@ -80,7 +80,6 @@ std::string CommandLineFromArguments(int argc, const char* const* argv);
 
 EnumAppKind Kind();
 EnumAppMode Mode();
-bool HasKind();
 std::intptr_t ParentWindow();
 HackDrawing Hack();
 
@@ -110,13 +109,8 @@ const std::string& PathLocalUserAppData();
 const std::string& PathCloudsUrls();
 const std::string& PathCityRecords();
 const std::string& PathEarthFolder();
-const std::string& PathEarthNightFolder();
 const std::string& PathWeatherBackgroundsFolder();
-const std::string& PathLargeWeatherIconsFolder();
-const std::string& PathSmallWeatherIconsFolder();
 const std::string& PathUIFolder();
-const std::string& PathLocalWeatherBackground();
-const std::string& PathCloudsFallback();
 
 // The user's own files.
 const std::string& PathOptions();

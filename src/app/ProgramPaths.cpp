@@ -130,34 +130,13 @@ const std::string& PathEarthFolder() {
     return Cached(Values().Paths.EarthFolder, PathInstallation(), "Earth/");
 }
 
-const std::string& PathEarthNightFolder() {
-    return Cached(Values().Paths.EarthNightFolder, PathInstallation(), "EarthNight/");
-}
-
 const std::string& PathWeatherBackgroundsFolder() {
     return Cached(Values().Paths.WeatherBackgroundsFolder, PathInstallation(),
                   "Weather Backgrounds/");
 }
 
-const std::string& PathLargeWeatherIconsFolder() {
-    return Cached(Values().Paths.LargeWeatherIconsFolder, PathInstallation(), "LargeWeatherIcons/");
-}
-
-const std::string& PathSmallWeatherIconsFolder() {
-    return Cached(Values().Paths.SmallWeatherIconsFolder, PathInstallation(), "SmallWeatherIcons/");
-}
-
 const std::string& PathUIFolder() {
     return Cached(Values().Paths.UIFolder, PathInstallation(), "UI/");
-}
-
-const std::string& PathLocalWeatherBackground() {
-    return Cached(Values().Paths.LocalWeatherBackground, PathUIFolder(),
-                  "LocalWeatherBackground.png");
-}
-
-const std::string& PathCloudsFallback() {
-    return Cached(Values().Paths.CloudsFallback, PathUIFolder(), "Clouds-Fallback.jpg");
 }
 
 const std::string& PathOptions() {

@@ -15,9 +15,7 @@ struct PathCache {
     std::string Installation;
     std::string UserAppData;
     std::string LocalUserAppData;
-    std::string CloudsUrls, CityRecords, EarthFolder, EarthNightFolder, WeatherBackgroundsFolder,
-        LargeWeatherIconsFolder, SmallWeatherIconsFolder, UIFolder, LocalWeatherBackground,
-        CloudsFallback;
+    std::string CloudsUrls, CityRecords, EarthFolder, WeatherBackgroundsFolder, UIFolder;
     std::string Options, Settings, Cities, TimeZones;
     std::string CloudsPng, WallpaperFolder, TempFolder, UserWeatherBackgroundsFolder;
 };

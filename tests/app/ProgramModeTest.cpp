@@ -77,7 +77,6 @@ TEST_F(ProgramStartTest, AnyOtherExtensionRaisesAndEndsTheStartQuietly) {
     Program::InitPathInfo("/usr/bin/terravue.bin");
     EXPECT_EQ(LocationOf([] { Program::DetermineAppMode("/s"); }),
               "Program::DetermineAppMode (1944)");
-    EXPECT_FALSE(Program::HasKind());
 
     Program::ResetForTesting();
     EXPECT_FALSE(Program::Initialize("/usr/bin/terravue.bin", ""));

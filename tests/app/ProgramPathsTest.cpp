@@ -135,14 +135,11 @@ TEST_F(InstallationFolderTest, DesktopFindsTheDataBesideTheExecutableOrUnderShar
     Start(Executable("terravue"));
     EXPECT_EQ(Program::PathInstallation(), temp_.Folder() + "prefix/share/skyvane/");
     EXPECT_EQ(Program::PathCityRecords(), temp_.Folder() + "prefix/share/skyvane/CityRecords.txt");
-    EXPECT_EQ(Program::PathCloudsFallback(),
-              temp_.Folder() + "prefix/share/skyvane/UI/Clouds-Fallback.jpg");
 
     Program::ResetForTesting();
     MarkInstallation(temp_.Path() / "prefix" / "bin");
     Start(Executable("terravue"));
     EXPECT_EQ(Program::PathInstallation(), bin);
-    EXPECT_EQ(Program::PathLocalWeatherBackground(), bin + "UI/LocalWeatherBackground.png");
     EXPECT_EQ(Program::PathWeatherBackgroundsFolder(), bin + "Weather Backgrounds/");
 }
 
