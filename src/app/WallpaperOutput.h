@@ -18,12 +18,14 @@ struct WallpaperPicture {
 };
 
 // The program's pictures as the desktop's wallpaper. Each picture (one per
-// monitor, or one for all) is written under a fresh "E%i.jpg" name in the wallpaper folder and set
-// through the desktop's backend on a helper thread, so the main thread never waits for the disk or
-// the desktop; the user's own wallpaper is put back only when this run has changed it. Where it
-// cannot be (it could not be recorded, or the desktop does not take it back), the desktop is never
-// left pointing into the wallpaper folder, which is emptied at exit: the last picture moves to
-// "Last Wallpaper.jpg" of the kept folder and stays the wallpaper. Main thread only.
+// monitor, or one for all) is written under a fresh "E%i.jpg" name in the
+// wallpaper folder and set through the desktop's backend on a helper thread, so
+// the main thread never waits for the disk or the desktop; the user's own
+// wallpaper is put back only when this run has changed it. Where it cannot be
+// (it could not be recorded, or the desktop does not take it back), the desktop
+// is never left pointing into the wallpaper folder, which is emptied at exit: the
+// last picture moves to "Last Wallpaper.jpg" of the kept folder and stays the
+// wallpaper. Main thread only.
 class WallpaperOutput : public QObject {
     Q_OBJECT
 
