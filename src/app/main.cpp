@@ -1,3 +1,5 @@
+#include <malloc.h>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <csignal>
@@ -93,6 +95,10 @@ int main(int argc, char** argv) {
     if (desktop && command == "--render") {
         return OneShotRender::Run(argc, argv);
     }
+    // One heap for every thread of the resident program: the maps a refresh's helpers
+    // read are freed on the main thread, and only then does trimming after the refresh
+    // give their memory back, instead of leaving it with the helpers' heaps all day.
+    ::mallopt(M_ARENA_MAX, 1);
     if (desktop && command == "--quit") {
         if (Program::QuitRunningInstance()) {
             return 0;

@@ -105,6 +105,11 @@ void EarthRenderer::RecordProblem(const std::string& problem) {
     }
 }
 
+const std::vector<std::uint8_t>& EarthRenderer::KeptMask(const DateTime& utcNow) const {
+    static const std::vector<std::uint8_t> None;
+    return maskDate_ == utcNow.Date() ? mask_ : None;
+}
+
 void EarthRenderer::ReleasePictures() {
     night_ = QImage();
     nightLoaded_ = false;
@@ -203,6 +208,24 @@ QImage MakeNightLayerFromFile(const std::string& path, const DateTime& utcNow,
     return MakeNightLayerInPlace(std::move(night.Picture), built, utcNow);
 }
 
+// The same with the day's mask where one is kept for a picture of that size: only the
+// night picture is read again.
+QImage MakeNightLayerWithMask(const std::string& path, const std::vector<std::uint8_t>& mask,
+                              QSize maskSize, const DateTime& utcNow, std::string& problem) {
+    if (mask.empty()) {
+        return MakeNightLayerFromFile(path, utcNow, problem);
+    }
+    Graphics::PictureResult night = Graphics::ReadPicture(path, Graphics::WorldPicture);
+    problem = night.Problem;
+    if (night.Picture.isNull()) {
+        return {};
+    }
+    if (night.Picture.size() != maskSize) {
+        return MakeNightLayerFromFile(path, utcNow, problem);
+    }
+    return MakeNightLayerInPlace(std::move(night.Picture), mask, utcNow);
+}
+
 // The whole of a world layer over the whole of a picture of the same world.
 void LayOver(QImage& picture, const QImage& layer) {
     QPainter painter(&picture);
@@ -217,12 +240,15 @@ void LayOver(QImage& picture, const QImage& layer) {
 
 void EarthRenderer::PrepareNightLayer(const DateTime& utcNow) {
     try {
-        preparedNight_ =
-            std::async(std::launch::async, [path = folders_.Installation + NightFile, utcNow] {
-                PreparedNight prepared;
-                prepared.Layer = MakeNightLayerFromFile(path, utcNow, prepared.Problem);
-                return prepared;
-            });
+        // The helper gets a copy of the kept mask: the mask may be built anew on
+        // this thread before the layer is taken.
+        preparedNight_ = std::async(std::launch::async, [path = folders_.Installation + NightFile,
+                                                         mask = KeptMask(utcNow),
+                                                         maskSize = maskSize_, utcNow] {
+            PreparedNight prepared;
+            prepared.Layer = MakeNightLayerWithMask(path, mask, maskSize, utcNow, prepared.Problem);
+            return prepared;
+        });
     } catch (const std::system_error&) {
         // Made in turn instead.
     }
@@ -324,20 +350,9 @@ QImage EarthRenderer::SingleNightLayer(const DateTime& utcNow) {
     PreparedNight prepared;
     if (preparedNight_.valid()) {
         prepared = preparedNight_.get();
-    } else if (!mask_.empty() && maskDate_ == utcNow.Date()) {
-        // The day's mask is kept: only the night picture is read again.
-        Graphics::PictureResult night =
-            Graphics::ReadPicture(folders_.Installation + NightFile, Graphics::WorldPicture);
-        prepared.Problem = night.Problem;
-        if (night.Picture.size() == maskSize_) {
-            prepared.Layer = MakeNightLayerInPlace(std::move(night.Picture), mask_, utcNow);
-        } else if (!night.Picture.isNull()) {
-            prepared.Layer =
-                MakeNightLayerFromFile(folders_.Installation + NightFile, utcNow, prepared.Problem);
-        }
     } else {
-        prepared.Layer =
-            MakeNightLayerFromFile(folders_.Installation + NightFile, utcNow, prepared.Problem);
+        prepared.Layer = MakeNightLayerWithMask(folders_.Installation + NightFile, KeptMask(utcNow),
+                                                maskSize_, utcNow, prepared.Problem);
     }
     if (!prepared.Problem.empty()) {
         RecordProblem(WithoutNight + prepared.Problem);
@@ -457,6 +472,11 @@ void EarthRenderer::ComposeEarthEach(COptions& options, const std::vector<Screen
                                      const DateTime& utcNow,
                                      const std::function<void(QImage)>& take) {
     const bool single = std::exchange(single_, true);
+    // The night and cloud layers are made on helpers while the day map is read here.
+    PrepareNightLayer(utcNow);
+    if (options.ShowClouds && !cloudsFailed_ && cloudLayer_.isNull()) {
+        PrepareCloudLayer();
+    }
     const QImage layers = LayersAtSourceSize(options, utcNow);
     for (const Screen& screen : screens) {
         // Each picture draws from the same layers, which its drawing lets go.

@@ -116,6 +116,8 @@ private:
     // The cloud layer, or null when it cannot be made.
     const QImage* OptionalCloudLayer();
     void RecordProblem(const std::string& problem);
+    // The mask kept for the instant's date; empty when there is none.
+    const std::vector<std::uint8_t>& KeptMask(const DateTime& utcNow) const;
     void EnsureNightMask(const DateTime& utcNow);
     bool ShowsTimeZones(const COptions& options) const;
     void DrawDayAndClouds(QPainter& painter, const COptions& options, const QRect& target);
