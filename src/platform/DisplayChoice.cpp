@@ -10,7 +10,6 @@
 #include <QStringList>
 #include <cstdlib>
 #include <cstring>
-#include <string_view>
 
 namespace {
 
@@ -115,8 +114,5 @@ DisplayChoice ChooseDisplay() {
 }
 
 bool IsWaylandSession() {
-    const char* type = std::getenv("XDG_SESSION_TYPE");
-    const char* display = std::getenv("WAYLAND_DISPLAY");
-    return (type != nullptr && std::string_view(type) == "wayland") ||
-           (display != nullptr && *display != '\0');
+    return Variable("XDG_SESSION_TYPE") == "wayland" || !Variable("WAYLAND_DISPLAY").empty();
 }

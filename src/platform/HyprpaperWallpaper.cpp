@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/TextSplit.h"
 #include "platform/PlatformLog.h"
 
 HyprpaperWallpaper::HyprpaperWallpaper(std::unique_ptr<CommandRunner> runner)
@@ -15,11 +16,7 @@ std::optional<RecordedWallpaper> HyprpaperWallpaper::Record() {
         return std::nullopt;
     }
     RecordedWallpaper recorded;
-    std::size_t start = 0;
-    while (start < listing.Output.size()) {
-        const std::size_t end = std::min(listing.Output.find('\n', start), listing.Output.size());
-        const std::string line = listing.Output.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : Split(listing.Output, '\n')) {
         const std::size_t separator = line.find(" = ");
         if (separator == std::string::npos) {
             continue;

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "core/TextSplit.h"
+
 namespace ProcessTable {
 namespace {
 
@@ -30,16 +32,27 @@ std::string ReadProcFile(const std::filesystem::path& path) {
     return text;
 }
 
+// The NUL-separated strings of a /proc file (a command line, an environment).
+std::vector<std::string> ProcStrings(const std::filesystem::path& path) {
+    const std::string text = ReadProcFile(path);
+    if (text.empty()) {
+        return {};
+    }
+    // Each string ends in a NUL: the piece after the last one is no string.
+    std::vector<std::string> strings = Split(text, '\0');
+    if (text.back() == '\0') {
+        strings.pop_back();
+    }
+    return strings;
+}
+
 // The value of one variable of the process's environment as it started.
 std::string EnvironmentValue(const std::filesystem::path& process, const std::string& name) {
-    const std::string environment = ReadProcFile(process / "environ");
     const std::string prefix = name + "=";
-    for (std::size_t start = 0; start < environment.size();) {
-        const std::size_t end = std::min(environment.find('\0', start), environment.size());
-        if (environment.compare(start, prefix.size(), prefix) == 0) {
-            return environment.substr(start + prefix.size(), end - start - prefix.size());
+    for (const std::string& entry : ProcStrings(process / "environ")) {
+        if (entry.rfind(prefix, 0) == 0) {
+            return entry.substr(prefix.size());
         }
-        start = end + 1;
     }
     return {};
 }
@@ -47,6 +60,8 @@ std::string EnvironmentValue(const std::filesystem::path& process, const std::st
 }  // namespace
 
 std::vector<Process> FindOwn(const std::string& name) {
+    const char* variable = std::getenv("WAYLAND_DISPLAY");
+    const std::string display = variable != nullptr ? variable : "";
     std::vector<Process> found;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
@@ -63,19 +78,11 @@ std::vector<Process> FindOwn(const std::string& name) {
             comm.pop_back();
         }
         // The kernel keeps 15 bytes of the name.
-        const char* display = std::getenv("WAYLAND_DISPLAY");
         if (comm != name.substr(0, 15) || !IsAlive(std::stoi(pid)) ||
-            EnvironmentValue(entry.path(), "WAYLAND_DISPLAY") !=
-                (display != nullptr ? display : "")) {
+            EnvironmentValue(entry.path(), "WAYLAND_DISPLAY") != display) {
             continue;
         }
-        Process process{std::stoi(pid), {}};
-        const std::string line = ReadProcFile(entry.path() / "cmdline");
-        for (std::size_t start = 0; start < line.size();) {
-            const std::size_t end = line.find('\0', start);
-            process.Arguments.push_back(line.substr(start, end - start));
-            start = end == std::string::npos ? line.size() : end + 1;
-        }
+        Process process{std::stoi(pid), ProcStrings(entry.path() / "cmdline")};
         if (!process.Arguments.empty()) {
             found.push_back(std::move(process));
         }

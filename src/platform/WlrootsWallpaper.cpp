@@ -4,6 +4,7 @@
 #include <thread>
 #include <utility>
 
+#include "core/TextSplit.h"
 #include "platform/PlatformLog.h"
 #include "platform/ProcessTable.h"
 
@@ -20,17 +21,6 @@ std::string Joined(const std::vector<std::string>& arguments) {
         joined += argument;
     }
     return joined;
-}
-
-std::vector<std::string> Split(const std::string& joined) {
-    std::vector<std::string> arguments;
-    std::size_t start = 0;
-    while (start <= joined.size()) {
-        const std::size_t end = std::min(joined.find('\0', start), joined.size());
-        arguments.push_back(joined.substr(start, end - start));
-        start = end + 1;
-    }
-    return arguments;
 }
 
 // The first picture a swaybg command line shows.
@@ -107,7 +97,7 @@ bool SwaybgWallpaper::Restore(const RecordedWallpaper& recorded) {
     if (!recorded.Picture.empty()) {
         for (const auto& [key, value] : recorded.Values) {
             if (key == Swaybg) {
-                commandLines.push_back(Split(value));
+                commandLines.push_back(Split(value, '\0'));
             }
         }
     }
@@ -126,11 +116,7 @@ std::optional<RecordedWallpaper> SwwwWallpaper::Record() {
     }
     // "HDMI-A-1: 1920x1080, scale: 1, currently displaying: image: /a.png", one line an output.
     RecordedWallpaper recorded;
-    std::size_t start = 0;
-    while (start < query.Output.size()) {
-        const std::size_t end = std::min(query.Output.find('\n', start), query.Output.size());
-        const std::string line = query.Output.substr(start, end - start);
-        start = end + 1;
+    for (const std::string& line : Split(query.Output, '\n')) {
         const std::size_t colon = line.find(':');
         const std::size_t shown = line.find("currently displaying: ");
         if (colon == std::string::npos || shown == std::string::npos) {
