@@ -18,33 +18,15 @@
 #include "ui/FormTimeZones.h"
 #include "weather/WeatherServiceNoaa.h"
 
-namespace {
-
-Application* current = nullptr;
-
-}  // namespace
-
 Application::Application()
     : Options(Program::Kind(), OptionsFiles{Program::PathOptions(), Program::PathTimeZones(),
                                             Program::PathCities(), Program::PathEarthFolder()}),
       CityRecords(Program::PathCityRecords()),
       Pictures(Program::PathInstallation(), Program::PathUserWeatherBackgroundsFolder()),
       Renderer({Program::PathInstallation(), Program::PathLocalUserAppData()}, Program::Mode(),
-               Pictures) {
-    current = this;
-}
+               Pictures) {}
 
-Application::~Application() {
-    current = nullptr;
-}
-
-Application& Application::Current() {
-    if (current == nullptr) {
-        static constexpr const char* Location = "Application::Current (1)";
-        RaiseError(Location);
-    }
-    return *current;
-}
+Application::~Application() = default;
 
 void Application::LoadData() {
     Settings.Load(Program::PathSettings());

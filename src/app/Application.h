@@ -24,17 +24,14 @@ class WallpaperController;
 // reverse: the pool joins its worker before the results receiver goes, the
 // renderer goes before the pictures it draws. Main thread only, but for what
 // the worker reaches through the pool and the receiver.
-// Needs the edition, mode and paths decided by Program::Initialize. The one
-// that lives is what Program's operations act on.
+// Needs the edition, mode and paths decided by Program::Initialize; Program's
+// operations act on the one they are handed.
 class Application {
 public:
     Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
     ~Application();
-
-    // The living application object; raises "Application::Current (1)" without one.
-    static Application& Current();
 
     // "Settings.txt", then the options with their cities and time zones.
     void LoadData();

@@ -89,9 +89,10 @@ CFormHidden::CFormHidden(Application& application)
 
     WorkResults& results = application_.Results;
     connect(&results, &WorkResults::weatherPartial, this, &CFormHidden::OnWeatherPartial);
-    connect(&results, &WorkResults::weatherDone, this, [] { Program::OnWeatherDone(); });
+    connect(&results, &WorkResults::weatherDone, this,
+            [this] { Program::OnWeatherDone(application_); });
     connect(&results, &WorkResults::cloudImageReady, this,
-            [](const QImage& layer) { Program::OnNewCloudImage(layer); });
+            [this](const QImage& layer) { Program::OnNewCloudImage(application_, layer); });
     connect(&results, &WorkResults::newVersionAvailable, this, &CFormHidden::OnNewVersion);
 
     connect(&weatherTimer_, &QTimer::timeout, this, &CFormHidden::OnWeatherTimer);
@@ -193,7 +194,7 @@ void CFormHidden::OnInstanceMessage(int message) {
         } else if (message == MessageShowTimeZones) {
             ShowTimeZones();
         } else if (message == MessageExit) {
-            Program::Exit();
+            Program::Exit(application_);
             // The loop ends with the code the senders' scripts expect.
             QCoreApplication::exit(1);
         }
@@ -237,7 +238,7 @@ void CFormHidden::ShowLocalWeather() {
 }
 
 void CFormHidden::ExitProgram() {
-    Program::Exit();
+    Program::Exit(application_);
 }
 
 void CFormHidden::ShowEarth() {
@@ -276,9 +277,9 @@ void CFormHidden::OnRedrawTimer() {
     Guarded("the redraw", [this] {
         application_.Renderer.UpdateNightLayer(DateTime::UtcNow());
         if (Program::Kind() == EnumAppKind::Weather) {
-            Program::RefreshWindows();
+            Program::RefreshWindows(application_);
         } else {
-            Program::UpdateDisplays();
+            Program::UpdateDisplays(application_);
         }
     });
 }
@@ -300,7 +301,7 @@ void CFormHidden::OnMinuteWatch() {
             static_cast<int>(DateTime::UtcNow().Ticks() / TimeSpan::TicksPerMinute % 60);
         if (minute != lastMinute_) {
             lastMinute_ = minute;
-            Program::UpdateWallpaper();
+            Program::UpdateWallpaper(application_);
         }
     });
 }
@@ -308,7 +309,7 @@ void CFormHidden::OnMinuteWatch() {
 void CFormHidden::OnWeatherPartial() {
     Guarded("the weather results", [this] {
         if (!Program::IsExiting() && application_.TakeWeatherResults()) {
-            Program::RefreshWindows();
+            Program::RefreshWindows(application_);
         }
     });
 }

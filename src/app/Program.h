@@ -6,6 +6,7 @@
 
 #include "core/AppKind.h"
 
+class Application;
 class InstanceChannel;
 
 // How a screen-saver start that xscreensaver made draws: into the window it
@@ -51,29 +52,29 @@ bool QuitRunningInstance();
 
 // The start-up of the mode, on the application object that main made; true
 // when the event loop is to run. Any other mode than the four gives false.
-bool OnStartup();
-bool OnStartupDesktop();
-bool OnStartupSS_SS();
-bool OnStartupSS_Configure();
-bool OnStartupSS_Preview();
+bool OnStartup(Application& application);
+bool OnStartupDesktop(Application& application);
+bool OnStartupSS_SS(Application& application);
+bool OnStartupSS_Configure(Application& application);
+bool OnStartupSS_Preview(Application& application);
 // The orderly exit: stops the work, saves the settings, puts the user's
 // wallpaper back and ends the event loop with code 0. A second call only ends the loop.
-void Exit();
+void Exit(Application& application);
 // After the event loop: empties the program's folders and destroys the windows.
-void OnShutdown();
+void OnShutdown(Application& application);
 
 // Redraws the windows that show the data.
-void RefreshWindows();
+void RefreshWindows(Application& application);
 // Renders and sets the wallpaper, or puts the user's own back.
-void UpdateWallpaper();
+void UpdateWallpaper(Application& application);
 // UpdateWallpaper then RefreshWindows, failures swallowed.
-void UpdateDisplays();
+void UpdateDisplays(Application& application);
 // Makes the edition's screen-saver form the user's screen saver; false when it could not.
 bool MakeScreenSaver();
 // The weather work has ended: its results are shown.
-void OnWeatherDone();
+void OnWeatherDone(Application& application);
 // A new cloud layer: shown (the cloud work keeps it as "Clouds.png").
-void OnNewCloudImage(const QImage& layer);
+void OnNewCloudImage(Application& application, const QImage& layer);
 
 // Joins the arguments after the program name the way one command-line string reads.
 std::string CommandLineFromArguments(int argc, const char* const* argv);

@@ -149,7 +149,8 @@ std::unique_ptr<CFormEarth> MakeFormEarth(Application& application) {
                                            DateTime::UtcNow());
         });
     CFormEarth* window = form.get();
-    QObject::connect(window, &CFormEarth::exitRequested, window, [] { Exit(); });
+    QObject::connect(window, &CFormEarth::exitRequested, window,
+                     [&application] { Exit(application); });
     QObject::connect(window, &CFormEarth::optionsRequested, window,
                      TrayCommand(application, &CFormHidden::OpenOptions));
     QObject::connect(window, &CFormEarth::localWeatherRequested, window,
@@ -234,22 +235,21 @@ void LoadForScreenSaver(Application& application) {
 
 }  // namespace
 
-bool OnStartup() {
+bool OnStartup(Application& application) {
     switch (Mode()) {
         case EnumAppMode::Desktop:
-            return OnStartupDesktop();
+            return OnStartupDesktop(application);
         case EnumAppMode::ScreenSaver:
-            return OnStartupSS_SS();
+            return OnStartupSS_SS(application);
         case EnumAppMode::Configure:
-            return OnStartupSS_Configure();
+            return OnStartupSS_Configure(application);
         case EnumAppMode::Preview:
-            return OnStartupSS_Preview();
+            return OnStartupSS_Preview(application);
     }
     return false;
 }
 
-bool OnStartupDesktop() {
-    Application& application = Application::Current();
+bool OnStartupDesktop(Application& application) {
     application.Pool.Initialise();
     std::error_code error;
     SetFirstRun(!std::filesystem::exists(PathSettings(), error));
@@ -284,7 +284,7 @@ bool OnStartupDesktop() {
                          &CFormHidden::OnInstanceMessage);
         channel->Listen();
     }
-    UpdateDisplays();
+    UpdateDisplays(application);
     application.FormHidden->AddNotifyIcon();
     if (Kind() == EnumAppKind::TimeZones) {
         application.FormTimeZones->ShowWindow();
@@ -303,8 +303,7 @@ bool OnStartupDesktop() {
     return true;
 }
 
-bool OnStartupSS_SS() {
-    Application& application = Application::Current();
+bool OnStartupSS_SS(Application& application) {
     application.Pool.Initialise();
     LoadForScreenSaver(application);
     if (Kind() != EnumAppKind::Weather) {
@@ -326,8 +325,10 @@ bool OnStartupSS_SS() {
         RaiseError(Location);
     }
     CFormScreenSaver& window = *application.FormScreenSaver;
-    QObject::connect(&window, &CFormScreenSaver::closeRequested, &window, [] { Exit(); });
-    QObject::connect(&window, &CFormScreenSaver::windowGone, &window, [] { Exit(); });
+    QObject::connect(&window, &CFormScreenSaver::closeRequested, &window,
+                     [&application] { Exit(application); });
+    QObject::connect(&window, &CFormScreenSaver::windowGone, &window,
+                     [&application] { Exit(application); });
     try {
         application.FormHidden = std::make_unique<CFormHidden>(application);
     } catch (...) {
@@ -356,8 +357,7 @@ bool OnStartupSS_SS() {
     return true;
 }
 
-bool OnStartupSS_Configure() {
-    Application& application = Application::Current();
+bool OnStartupSS_Configure(Application& application) {
     application.Renderer.LoadStartupPictures();
     application.Pictures.Load();
     application.LoadData();
@@ -380,12 +380,11 @@ bool OnStartupSS_Configure() {
     return true;
 }
 
-bool OnStartupSS_Preview() {
+bool OnStartupSS_Preview(Application& application) {
     if (ParentWindow() == 0) {
         static constexpr const char* Location = "Program::OnStartupSS_Preview (1751)";
         RaiseError(Location, "the preview needs the id of the window to draw into");
     }
-    Application& application = Application::Current();
     LoadForScreenSaver(application);
     application.FormScreenSaver = std::make_unique<CFormScreenSaver>(
         [&application](QPainter& painter, const QRect& rect) {
@@ -403,13 +402,12 @@ bool OnStartupSS_Preview() {
     return true;
 }
 
-void Exit() {
+void Exit(Application& application) {
     if (IsExiting()) {
         QCoreApplication::exit(0);
         return;
     }
     SetExiting();
-    Application& application = Application::Current();
     if (Mode() == EnumAppMode::Desktop) {
         if (application.FormHidden) {
             application.FormHidden->RemoveNotifyIcon();
@@ -440,8 +438,7 @@ void Exit() {
     QCoreApplication::exit(0);
 }
 
-void OnShutdown() {
-    Application& application = Application::Current();
+void OnShutdown(Application& application) {
     if (Mode() == EnumAppMode::Desktop) {
         if (application.Wallpaper) {
             application.Wallpaper->RestoreUserWallpaper();
@@ -459,8 +456,7 @@ void OnShutdown() {
     application.Wallpaper.reset();
 }
 
-void RefreshWindows() {
-    Application& application = Application::Current();
+void RefreshWindows(Application& application) {
     if (Mode() == EnumAppMode::Desktop) {
         if (application.FormEarth) {
             application.FormEarth->Refresh();
@@ -474,8 +470,7 @@ void RefreshWindows() {
     }
 }
 
-void UpdateWallpaper() {
-    Application& application = Application::Current();
+void UpdateWallpaper(Application& application) {
     if (!IsExiting() && Mode() == EnumAppMode::Desktop && application.Wallpaper) {
         application.Wallpaper->Refresh(application.Options.UpdateWallpaper);
     }
@@ -496,30 +491,28 @@ bool MakeScreenSaver() {
     return Util::SetScreenSaver(path);
 }
 
-void UpdateDisplays() {
-    Guarded("the wallpaper", [] { UpdateWallpaper(); });
-    Guarded("the windows", [] { RefreshWindows(); });
+void UpdateDisplays(Application& application) {
+    Guarded("the wallpaper", [&application] { UpdateWallpaper(application); });
+    Guarded("the windows", [&application] { RefreshWindows(application); });
 }
 
-void OnWeatherDone() {
+void OnWeatherDone(Application& application) {
     if (IsExiting()) {
         return;
     }
-    Application& application = Application::Current();
     application.TakeWeatherResults();
-    RefreshWindows();
+    RefreshWindows(application);
     if (Kind() == EnumAppKind::Weather || application.Options.ShowWeather) {
-        UpdateWallpaper();
+        UpdateWallpaper(application);
     }
 }
 
-void OnNewCloudImage(const QImage& layer) {
+void OnNewCloudImage(Application& application, const QImage& layer) {
     if (IsExiting()) {
         return;
     }
-    Application& application = Application::Current();
     application.Renderer.ReplaceCloudLayer(layer);
-    UpdateDisplays();
+    UpdateDisplays(application);
 }
 
 }  // namespace Program

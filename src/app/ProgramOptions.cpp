@@ -59,7 +59,7 @@ bool ProgramOptionsHost::RunsAtLogin() const {
 
 void ProgramOptionsHost::Commit(COptions workingCopy, bool runAtLogin) {
     if (Program::Mode() == EnumAppMode::Desktop) {
-        Program::ApplyOptions(std::move(workingCopy), runAtLogin);
+        Program::ApplyOptions(application_, std::move(workingCopy), runAtLogin);
         return;
     }
     // A configuration run only saves; the program that shows them reads them at its start.
@@ -91,8 +91,7 @@ void ProgramOptionsHost::OpenFeedback(QWidget* owner) {
 
 namespace Program {
 
-void ApplyOptions(COptions options, bool runAtLogin) {
-    Application& application = Application::Current();
+void ApplyOptions(Application& application, COptions options, bool runAtLogin) {
     if (runAtLogin) {
         AddStartupItem(ProgramOptionsHost::StartupItemName, PathExe());
     } else if (StartupItemPath(ProgramOptionsHost::StartupItemName)) {
@@ -105,7 +104,7 @@ void ApplyOptions(COptions options, bool runAtLogin) {
     application.Options = std::move(options);
     application.Options.Save(AppDisplayName());
 
-    UpdateDisplays();
+    UpdateDisplays(application);
     Guarded("the clocks", [&application] {
         if (application.FormTimeZones) {
             application.FormTimeZones->Refresh();

@@ -34,7 +34,7 @@ namespace Program {
 // removed, the weather already received carried over by city id, the options
 // saved, the wallpaper and the windows redrawn, the weather looked at again,
 // and clouds fetched when they were just switched on.
-void ApplyOptions(COptions options, bool runAtLogin);
+void ApplyOptions(Application& application, COptions options, bool runAtLogin);
 
 // The dialog of the running program, hidden until asked for.
 std::unique_ptr<CFormOptions> MakeFormOptions(Application& application);

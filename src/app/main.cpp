@@ -29,15 +29,16 @@ int RunEventLoop(int argc, char** argv, const std::string& platform) {
         unsetenv("QT_QPA_PLATFORM");
     }
     events.setQuitOnLastWindowClosed(false);
+    Application application;
     // Logging off ends the program the orderly way, so the user's wallpaper comes back.
     QObject::connect(&events, &QGuiApplication::commitDataRequest, &events,
-                     [] { Program::Exit(); });
+                     [&application] { Program::Exit(application); });
     // So does a request to end from the system or a script; the loop then ends
     // with the shell's code for the signal.
     UnixSignalWatcher terminationSignals;
     QObject::connect(&terminationSignals, &UnixSignalWatcher::terminationRequested, &events,
-                     [](int signalNumber) {
-                         Program::Exit();
+                     [&application](int signalNumber) {
+                         Program::Exit(application);
                          QCoreApplication::exit(128 + signalNumber);
                      });
     // Failures the user must hear of come up in a message box.
@@ -45,13 +46,12 @@ int RunEventLoop(int argc, char** argv, const std::string& platform) {
         QMessageBox::critical(nullptr, QString::fromStdString(caption),
                               QString::fromStdString(text));
     });
-    Application application;
     int exitCode = 0;
     try {
-        if (Program::OnStartup()) {
+        if (Program::OnStartup(application)) {
             exitCode = QApplication::exec();
         }
-        Program::OnShutdown();
+        Program::OnShutdown(application);
     } catch (const ApplicationException& error) {
         // A start that says why it failed (a screen-saver host's window that is not
         // there) is told; the others end quietly.
