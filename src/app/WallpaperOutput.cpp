@@ -8,6 +8,7 @@
 #include "app/AppLog.h"
 #include "core/Exceptions.h"
 #include "core/UtilText.h"
+#include "render/Background.h"
 #include "render/Graphics.h"
 
 namespace {
@@ -52,8 +53,8 @@ WallpaperOutput::~WallpaperOutput() {
 }
 
 void WallpaperOutput::JoinJob() {
-    if (job_.joinable()) {
-        job_.join();
+    if (job_.isValid()) {
+        job_.waitForFinished();
     }
 }
 
@@ -129,10 +130,15 @@ bool WallpaperOutput::SaveAndSetWallpaper(std::vector<WallpaperPicture> pictures
     JoinJob();
     busy_ = true;
     jobSet_.clear();
-    job_ = std::thread([this, pictures = std::move(pictures)]() mutable {
-        jobSet_ = WriteAndSet(std::move(pictures), folder_, *backend_);
+    job_ = RunInBackground([this, pictures = std::move(pictures)]() mutable {
+        try {
+            jobSet_ = WriteAndSet(std::move(pictures), folder_, *backend_);
+        } catch (...) {
+            qCWarning(lcApp) << "the wallpaper was not set:" << CurrentExceptionText().c_str();
+            jobSet_.clear();
+        }
         const bool set = !jobSet_.empty();
-        // The object outlives the thread (its destructor joins), so the post is safe.
+        // The object outlives the job (its destructor waits for it), so the post is safe.
         QMetaObject::invokeMethod(
             this, [this, set] { Finish(set); }, Qt::QueuedConnection);
     });

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QFuture>
 #include <QImage>
 #include <QObject>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/Wallpaper.h"
@@ -19,7 +19,7 @@ struct WallpaperPicture {
 
 // The program's pictures as the desktop's wallpaper. Each picture (one per
 // monitor, or one for all) is written under a fresh "E%i.jpg" name in the
-// wallpaper folder and set through the desktop's backend on a helper thread, so
+// wallpaper folder and set through the desktop's backend on the background, so
 // the main thread never waits for the disk or the desktop; the user's own
 // wallpaper is put back only when this run has changed it. Where it cannot be
 // (it could not be recorded, or the desktop does not take it back), the desktop
@@ -101,5 +101,5 @@ private:
     // What the job set (nothing when it failed), written before it posts its news;
     // taken by that news or by a restore that joined the job first.
     std::vector<MonitorPicture> jobSet_;
-    std::thread job_;
+    QFuture<void> job_;
 };

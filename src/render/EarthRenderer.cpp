@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <future>
 #include <system_error>
 #include <utility>
 
 #include "core/Exceptions.h"
+#include "render/Background.h"
 #include "render/CloudLayer.h"
 #include "render/Graphics.h"
 #include "render/NightMask.h"
@@ -154,7 +154,8 @@ void EarthRenderer::UpdateNightLayer(const DateTime& utcNow) {
 
 const QImage& EarthRenderer::CloudLayer() {
     if (cloudLayer_.isNull()) {
-        cloudLayer_ = preparedClouds_.valid() ? preparedClouds_.get() : LoadCloudLayer(folders_);
+        cloudLayer_ =
+            preparedClouds_.isValid() ? TakeResult(preparedClouds_) : LoadCloudLayer(folders_);
     }
     return cloudLayer_;
 }
@@ -190,17 +191,10 @@ QImage MakeNightLayerFromFile(const std::string& path, const DateTime& utcNow,
         }
         size = header.Size();
     }
-    std::future<std::vector<std::uint8_t>> mask;
-    try {
-        mask = std::async(std::launch::async, [size, utcNow] {
-            return ::BuildNightMask(size.width(), size.height(), utcNow);
-        });
-    } catch (const std::system_error&) {
-        // Built after the pixels instead.
-    }
+    QFuture<std::vector<std::uint8_t>> mask = RunInBackground(
+        [size, utcNow] { return ::BuildNightMask(size.width(), size.height(), utcNow); });
     Graphics::PictureResult night = Graphics::ReadPicture(path, Graphics::WorldPicture);
-    const std::vector<std::uint8_t> built =
-        mask.valid() ? mask.get() : ::BuildNightMask(size.width(), size.height(), utcNow);
+    const std::vector<std::uint8_t> built = TakeResult(mask);
     if (night.Picture.isNull()) {
         problem = night.Problem;
         return {};
@@ -239,27 +233,18 @@ void LayOver(QImage& picture, const QImage& layer) {
 }  // namespace
 
 void EarthRenderer::PrepareNightLayer(const DateTime& utcNow) {
-    try {
-        // The helper gets a copy of the kept mask: the mask may be built anew on
-        // this thread before the layer is taken.
-        preparedNight_ = std::async(std::launch::async, [path = folders_.Installation + NightFile,
-                                                         mask = KeptMask(utcNow),
-                                                         maskSize = maskSize_, utcNow] {
-            PreparedNight prepared;
-            prepared.Layer = MakeNightLayerWithMask(path, mask, maskSize, utcNow, prepared.Problem);
-            return prepared;
-        });
-    } catch (const std::system_error&) {
-        // Made in turn instead.
-    }
+    // The helper gets a copy of the kept mask: the mask may be built anew on this
+    // thread before the layer is taken.
+    preparedNight_ = RunInBackground([path = folders_.Installation + NightFile,
+                                      mask = KeptMask(utcNow), maskSize = maskSize_, utcNow] {
+        PreparedNight prepared;
+        prepared.Layer = MakeNightLayerWithMask(path, mask, maskSize, utcNow, prepared.Problem);
+        return prepared;
+    });
 }
 
 void EarthRenderer::PrepareCloudLayer() {
-    try {
-        preparedClouds_ = std::async(std::launch::async, LoadCloudLayer, folders_);
-    } catch (const std::system_error&) {
-        // Made in turn instead.
-    }
+    preparedClouds_ = RunInBackground([folders = folders_] { return LoadCloudLayer(folders); });
 }
 
 void EarthRenderer::ReplaceCloudLayer(QImage layer) {
@@ -295,16 +280,10 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
     // read on a helper thread while the cloud layer is made here.
     if (options.ShowClouds && cloudLayer_.isNull() && !cloudsFailed_ &&
         options.Background.Path != dayPath_) {
-        std::future<Graphics::PictureResult> reading;
-        try {
-            reading = std::async(std::launch::async, LoadDayImage, options.Background.Path);
-        } catch (const std::system_error&) {
-            // No thread to spare: the day image is read below, after the clouds.
-        }
+        QFuture<Graphics::PictureResult> reading =
+            RunInBackground([path = options.Background.Path] { return LoadDayImage(path); });
         OptionalCloudLayer();
-        if (reading.valid()) {
-            TakeDayImage(reading.get(), options.Background.Path);
-        }
+        TakeDayImage(TakeResult(reading), options.Background.Path);
     }
     const QImage& day = DayImage(options);
     const QImage* clouds = options.ShowClouds ? OptionalCloudLayer() : nullptr;
@@ -348,8 +327,8 @@ void EarthRenderer::DrawDayAndClouds(QPainter& painter, const COptions& options,
 
 QImage EarthRenderer::SingleNightLayer(const DateTime& utcNow) {
     PreparedNight prepared;
-    if (preparedNight_.valid()) {
-        prepared = preparedNight_.get();
+    if (preparedNight_.isValid()) {
+        prepared = TakeResult(preparedNight_);
     } else {
         prepared.Layer = MakeNightLayerWithMask(folders_.Installation + NightFile, KeptMask(utcNow),
                                                 maskSize_, utcNow, prepared.Problem);
@@ -486,4 +465,28 @@ void EarthRenderer::ComposeEarthEach(COptions& options, const std::vector<Screen
     singleLayers_ = QImage();
     single_ = single;
     ReleasePictures();
+}
+
+std::unique_ptr<EarthRenderer> EarthRenderer::ForOneRefresh(const WeatherPictures& pictures) const {
+    auto renderer = std::make_unique<EarthRenderer>(folders_, mode_, pictures);
+    renderer->logo_ = logo_;
+    renderer->mask_ = mask_;
+    renderer->maskDate_ = maskDate_;
+    renderer->maskSize_ = maskSize_;
+    renderer->cloudLayer_ = cloudLayer_;
+    renderer->cloudsFailed_ = cloudsFailed_;
+    renderer->problems_ = problems_;
+    return renderer;
+}
+
+void EarthRenderer::TakeFindings(const EarthRenderer& other) {
+    for (const std::string& problem : other.problems_) {
+        if (std::find(problems_.begin(), problems_.end(), problem) == problems_.end()) {
+            problems_.push_back(problem);
+        }
+    }
+    // Clouds that arrived meanwhile are tried, not the ones that failed.
+    if (other.cloudsFailed_ && cloudLayer_.isNull()) {
+        cloudsFailed_ = true;
+    }
 }

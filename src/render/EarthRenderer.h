@@ -1,12 +1,13 @@
 #pragma once
 
+#include <QFuture>
 #include <QImage>
 #include <QPainter>
 #include <QRect>
 #include <QSize>
 #include <cstdint>
 #include <functional>
-#include <future>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,13 @@ public:
     void ComposeEarthEach(COptions& options, const std::vector<Screen>& screens,
                           const DateTime& utcNow, const std::function<void(QImage)>& take);
 
+    // A renderer of its own for one refresh that keeps nothing, to compose on another
+    // thread with pictures (which must outlive it): the night mask, the logo, a cloud
+    // layer that arrived and what went wrong so far are copied from this one.
+    std::unique_ptr<EarthRenderer> ForOneRefresh(const WeatherPictures& pictures) const;
+    // What such a renderer found: its problems, and clouds that could not be made.
+    void TakeFindings(const EarthRenderer& other);
+
 private:
     // What the day image and the clouds were last drawn for.
     struct BaseKey {
@@ -155,8 +163,8 @@ private:
         // Why the night picture could not be used.
         std::string Problem;
     };
-    std::future<PreparedNight> preparedNight_;
-    std::future<QImage> preparedClouds_;
+    QFuture<PreparedNight> preparedNight_;
+    QFuture<QImage> preparedClouds_;
     // A single picture's layers, made before the picture itself.
     QImage singleLayers_;
 };

@@ -3,10 +3,9 @@
 #include <QRectF>
 #include <algorithm>
 #include <cmath>
-#include <system_error>
-#include <thread>
 
 #include "core/Exceptions.h"
+#include "render/Background.h"
 #include "render/RenderLog.h"
 #include "render/Sun.h"
 
@@ -198,7 +197,7 @@ bool MaskFits(std::span<const std::uint8_t> mask, const QImage& image) {
                                                  static_cast<std::size_t>(image.height());
 }
 
-// Splits the rows between this thread and one more; a refresh runs the pass
+// Splits the rows between this thread and the background; a refresh runs the pass
 // over the whole night picture.
 template <class RowFunction>
 void ForEachRowInTwo(int height, RowFunction&& shadeRow) {
@@ -208,16 +207,9 @@ void ForEachRowInTwo(int height, RowFunction&& shadeRow) {
         }
     };
     const int middle = height / 2;
-    std::thread helper;
-    try {
-        helper = std::thread(rows, 0, middle);
-    } catch (const std::system_error&) {
-        rows(0, middle);
-    }
+    QFuture<void> helper = RunInBackground([&rows, middle] { rows(0, middle); });
     rows(middle, height);
-    if (helper.joinable()) {
-        helper.join();
-    }
+    helper.waitForFinished();
 }
 
 }  // namespace
@@ -259,12 +251,7 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
             northFailed = true;
         }
     };
-    std::thread helper;
-    try {
-        helper = std::thread(buildNorth);
-    } catch (const std::system_error&) {
-        buildNorth();
-    }
+    QFuture<void> helper = RunInBackground(buildNorth);
     bool southFailed = false;
     try {
         south.Build();
@@ -273,9 +260,7 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
                             << CurrentExceptionText().c_str();
         southFailed = true;
     }
-    if (helper.joinable()) {
-        helper.join();
-    }
+    helper.waitForFinished();
     if (northFailed || southFailed) {
         std::fill(mask.begin(), mask.end(), std::uint8_t{0});
     }
