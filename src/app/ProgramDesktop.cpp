@@ -22,6 +22,7 @@
 #include "platform/Folders.h"
 #include "platform/InstanceChannel.h"
 #include "platform/ScreenSaver.h"
+#include "render/Background.h"
 #include "render/Graphics.h"
 #include "render/Screen.h"
 #include "render/WeatherPicture.h"
@@ -48,54 +49,31 @@ MonitorPicture PlaceOf(const Screen& screen) {
             screen.Bounds.Width(), screen.Bounds.Height(), {}};
 }
 
-// Each screen's picture of the edition at its device pixels, handed to take one at a
-// time with the screen's index. While the Earth window shows the maps they are kept;
-// otherwise they are read once for all the screens and let go.
-void ComposeEachScreen(Application& application, const std::vector<Screen>& screens,
-                       const DateTime& utcNow,
-                       const std::function<void(std::size_t, QImage)>& take) {
-    COptions& options = application.Options;
-    std::vector<Screen> own;
-    for (const Screen& screen : screens) {
-        own.push_back(screen.AtOrigin());
-    }
-    if (Kind() == EnumAppKind::Weather) {
-        for (std::size_t index = 0; index < own.size(); ++index) {
-            take(index, ComposeWeatherPicture(options, application.Pictures, {own[index]}, utcNow));
-        }
-        return;
-    }
-    if (application.FormEarth && application.FormEarth->isVisible()) {
-        for (std::size_t index = 0; index < own.size(); ++index) {
-            take(index, application.Renderer.ComposeEarth(options, own[index], utcNow));
-        }
-        return;
-    }
-    std::size_t index = 0;
-    application.Renderer.ComposeEarthEach(
-        options, own, utcNow, [&](QImage picture) { take(index++, std::move(picture)); });
-}
+// Draws each screen's picture (the screens at the origin, in device pixels), handed
+// to take one at a time in the screens' order.
+using DrawEachScreen = std::function<void(const std::vector<Screen>& screens,
+                                          const std::function<void(QImage)>& take)>;
 
 // Each monitor its own picture: one each where the desktop takes one per monitor,
 // else one picture of the whole virtual screen with each monitor's picture where
-// that monitor sits, made one monitor at a time. Nothing without a home city in the
-// weather edition.
-std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool perMonitor,
-                                               const DateTime& utcNow) {
-    if (Kind() == EnumAppKind::Weather && !application.Options.HomeCity) {
-        return {};
-    }
-    std::vector<Screen> screens = GetScreens();
+// that monitor sits, made one monitor at a time. Empty when a picture failed.
+std::vector<WallpaperPicture> ComposeWallpaper(std::vector<Screen> screens, bool perMonitor,
+                                               const DrawEachScreen& draw) {
     // A desktop that shows one picture on a monitor the list does not name shows the
     // first: the primary's.
     std::stable_partition(screens.begin(), screens.end(),
                           [](const Screen& screen) { return screen.Primary; });
+    std::vector<Screen> own;
+    for (const Screen& screen : screens) {
+        own.push_back(screen.AtOrigin());
+    }
     std::vector<WallpaperPicture> pictures;
     bool complete = true;
+    std::size_t index = 0;
     if (perMonitor || screens.size() == 1) {
-        ComposeEachScreen(application, screens, utcNow, [&](std::size_t index, QImage picture) {
+        draw(own, [&](QImage picture) {
             complete = complete && !picture.isNull();
-            pictures.push_back({PlaceOf(screens[index]), std::move(picture)});
+            pictures.push_back({PlaceOf(screens[index++]), std::move(picture)});
         });
         return complete ? pictures : std::vector<WallpaperPicture>{};
     }
@@ -110,16 +88,65 @@ std::vector<WallpaperPicture> ComposeWallpaper(Application& application, bool pe
     }
     all.fill(Qt::black);
     QPainter painter(&all);
-    ComposeEachScreen(application, screens, utcNow, [&](std::size_t index, QImage picture) {
+    draw(own, [&](QImage picture) {
         complete = complete && !picture.isNull();
-        painter.drawImage(devices[index].Bounds.Left - virtualScreen.Left,
-                          devices[index].Bounds.Top - virtualScreen.Top, picture);
+        const ScreenRect& place = devices[index++].Bounds;
+        painter.drawImage(place.Left - virtualScreen.Left, place.Top - virtualScreen.Top, picture);
     });
     painter.end();
     if (complete) {
         pictures.push_back({{}, std::move(all)});
     }
     return pictures;
+}
+
+// A refresh of the Earth that keeps nothing is composed on the background by a
+// renderer of its own, with copies of the options and the weather pictures; only
+// gathering the screens happens here. While the Earth window shows the maps, and
+// for the weather edition (whose background choice lives with the windows' pictures),
+// the pictures are made here and handed over. Nothing without a home city in the
+// weather edition.
+WallpaperJob MakeWallpaperJob(Application& application, bool perMonitor) {
+    if (IsExiting() || (Kind() == EnumAppKind::Weather && !application.Options.HomeCity)) {
+        return {};
+    }
+    const std::vector<Screen> screens = GetScreens();
+    const DateTime utcNow = DateTime::UtcNow();
+    if (Kind() == EnumAppKind::Weather) {
+        std::vector<WallpaperPicture> pictures = ComposeWallpaper(
+            screens, perMonitor, [&](const std::vector<Screen>& own, const auto& take) {
+                for (const Screen& screen : own) {
+                    take(ComposeWeatherPicture(application.Options, application.Pictures, {screen},
+                                               utcNow));
+                }
+            });
+        return {[pictures = std::move(pictures)] { return pictures; }, {}};
+    }
+    if (application.FormEarth && application.FormEarth->isVisible()) {
+        std::vector<WallpaperPicture> pictures = ComposeWallpaper(
+            screens, perMonitor, [&](const std::vector<Screen>& own, const auto& take) {
+                for (const Screen& screen : own) {
+                    take(application.Renderer.ComposeEarth(application.Options, screen, utcNow));
+                }
+            });
+        return {[pictures = std::move(pictures)] { return pictures; }, {}};
+    }
+    struct Copies {
+        COptions Options;
+        WeatherPictures Pictures;
+        std::unique_ptr<EarthRenderer> Renderer;
+    };
+    auto copies = std::make_shared<Copies>(Copies{application.Options, application.Pictures, {}});
+    copies->Renderer = application.Renderer.ForOneRefresh(copies->Pictures);
+    // What the copy took along is not kept twice.
+    application.Renderer.ReleasePictures();
+    return {[copies, screens, perMonitor, utcNow] {
+                return ComposeWallpaper(
+                    screens, perMonitor, [&](const std::vector<Screen>& own, const auto& take) {
+                        copies->Renderer->ComposeEarthEach(copies->Options, own, utcNow, take);
+                    });
+            },
+            [&application, copies] { application.Renderer.TakeFindings(*copies->Renderer); }};
 }
 
 void ShowAbout(QWidget* owner) {
@@ -257,12 +284,7 @@ bool OnStartupDesktop(Application& application) {
     application.Wallpaper = std::make_unique<WallpaperController>(
         std::make_unique<WallpaperOutput>(MakeWallpaperBackend(), PathWallpaperFolder(),
                                           PathLocalUserAppData()),
-        [&application](bool perMonitor) {
-            if (IsExiting()) {
-                return std::vector<WallpaperPicture>{};
-            }
-            return ComposeWallpaper(application, perMonitor, DateTime::UtcNow());
-        });
+        [&application](bool perMonitor) { return MakeWallpaperJob(application, perMonitor); });
     application.Wallpaper->Start();
     Folders::EmptyFolder(PathWallpaperFolder());
 
@@ -439,6 +461,10 @@ void Exit(Application& application) {
 }
 
 void OnShutdown(Application& application) {
+    // What the background still draws goes before what it draws with.
+    if (!JoinBackgroundWork(1000)) {
+        qCWarning(lcApp) << "background work was still running at exit";
+    }
     if (Mode() == EnumAppMode::Desktop) {
         if (application.Wallpaper) {
             application.Wallpaper->RestoreUserWallpaper();

@@ -8,6 +8,7 @@
 
 #include "app/AppLog.h"
 #include "core/Exceptions.h"
+#include "render/Background.h"
 
 WallpaperController::WallpaperController(std::unique_ptr<WallpaperOutput> output, Composer composer,
                                          QObject* parent)
@@ -46,20 +47,46 @@ void WallpaperController::Refresh(bool wanted) {
         output_->RestoreUserWallpaper();
         return;
     }
-    if (output_->IsBusy()) {
+    if (composing_ || output_->IsBusy()) {
         pending_ = true;
         return;
     }
+    WallpaperJob job;
     try {
-        std::vector<WallpaperPicture> pictures = composer_(output_->PerMonitor());
-        if (pictures.empty()) {
-            output_->RestoreUserWallpaper();
-            return;
-        }
-        output_->SaveAndSetWallpaper(std::move(pictures));
+        job = composer_(output_->PerMonitor());
     } catch (...) {
         qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
+    }
+    if (!job.Compose) {
         output_->RestoreUserWallpaper();
+        return;
+    }
+    composing_ = true;
+    RunInBackground(std::move(job.Compose))
+        .then(this, [this,
+                     done = std::move(job.Done)](QFuture<std::vector<WallpaperPicture>> made) {
+            composing_ = false;
+            std::vector<WallpaperPicture> pictures;
+            try {
+                if (done) {
+                    done();
+                }
+                pictures = TakeResult(made);
+            } catch (...) {
+                qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
+            }
+            OnComposed(std::move(pictures));
+        });
+}
+
+void WallpaperController::OnComposed(std::vector<WallpaperPicture> pictures) {
+    if (pictures.empty()) {
+        output_->RestoreUserWallpaper();
+    } else if (output_->SaveAndSetWallpaper(std::move(pictures))) {
+        return;
+    }
+    if (std::exchange(pending_, false)) {
+        Refresh(wanted_);
     }
 }
 

@@ -9,18 +9,26 @@
 
 #include "app/WallpaperOutput.h"
 
-// The one owner of the wallpaper refresh: it composes the pictures (through the
-// composer it is given), has them written and set, puts the user's wallpaper back
-// when there is nothing to show, follows the screens, and remembers a refresh that
-// came while a picture was under way, to make it once that one is done. Told by the
+// One refresh's work, as its composer makes it on the main thread.
+struct WallpaperJob {
+    // The pictures, one per monitor where the desktop takes one per monitor, made on
+    // the background; none when one failed. Absent when there is nothing to show (the
+    // user's wallpaper comes back).
+    std::function<std::vector<WallpaperPicture>()> Compose;
+    // On the main thread once Compose has run, if it is given.
+    std::function<void()> Done;
+};
+
+// The one owner of the wallpaper refresh: it has the pictures composed (by the job
+// its composer makes) on the background, written and set, puts the user's wallpaper
+// back when there is nothing to show, follows the screens, and remembers a refresh
+// that came while one was under way, to make it once that one is done. Told by the
 // timers, the results and the options; main thread only.
 class WallpaperController : public QObject {
     Q_OBJECT
 
 public:
-    // The pictures of one refresh, one per monitor where the desktop takes one per
-    // monitor; none when there is nothing to show (the user's wallpaper comes back).
-    using Composer = std::function<std::vector<WallpaperPicture>(bool perMonitor)>;
+    using Composer = std::function<WallpaperJob(bool perMonitor)>;
 
     WallpaperController(std::unique_ptr<WallpaperOutput> output, Composer composer,
                         QObject* parent = nullptr);
@@ -39,11 +47,13 @@ signals:
     void refreshed(bool set);
 
 private:
+    void OnComposed(std::vector<WallpaperPicture> pictures);
     void OnPicturesHandled(bool set);
 
     std::unique_ptr<WallpaperOutput> output_;
     Composer composer_;
     bool wanted_ = true;
+    bool composing_ = false;
     // A refresh came while the previous pictures were still under way.
     bool pending_ = false;
     QTimer screensSettle_;

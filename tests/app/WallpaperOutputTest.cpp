@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QImage>
+#include <QThread>
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -208,20 +210,31 @@ TEST_F(WallpaperOutputTest, APictureOfOurOwnFolderIsNotTheUsers) {
     EXPECT_EQ(desktop->RestoredPictures, (std::vector<std::string>{"", ""}));
 }
 
-// The refresh's one owner: a refresh that comes while pictures are under way is made
-// once they are done, and one with the wallpaper off, or with nothing to show, puts
-// the user's wallpaper back.
+// The refresh's one owner: the pictures are composed off the main thread, which
+// takes the job's outcome back; a refresh that comes while pictures are under way is
+// made once they are done, and one with the wallpaper off, or with nothing to show,
+// puts the user's wallpaper back.
 TEST_F(WallpaperOutputTest, ARefreshDuringAnotherFollowsItAndNothingToShowBringsTheUsersBack) {
     auto* desktop = new FakeDesktop(desktop_);
     int composed = 0;
+    int done = 0;
     bool nothing = false;
+    std::atomic<bool> composedOnMainThread = false;
+    QThread* const mainThread = QThread::currentThread();
     WallpaperController controller(
         std::make_unique<WallpaperOutput>(std::unique_ptr<WallpaperBackend>(desktop),
                                           folder_.Folder(), kept_.Folder()),
-        [&](bool) {
+        [&](bool) -> WallpaperJob {
             ++composed;
-            return nothing ? std::vector<WallpaperPicture>{}
-                           : std::vector<WallpaperPicture>{{{}, Picture()}};
+            if (nothing) {
+                return {};
+            }
+            return {[&] {
+                        composedOnMainThread =
+                            composedOnMainThread || QThread::currentThread() == mainThread;
+                        return std::vector<WallpaperPicture>{{{}, Picture()}};
+                    },
+                    [&] { done += QThread::currentThread() == mainThread ? 1 : 100; }};
         });
     controller.Start();
     std::vector<bool> outcomes;
@@ -237,6 +250,8 @@ TEST_F(WallpaperOutputTest, ARefreshDuringAnotherFollowsItAndNothingToShowBrings
     EXPECT_EQ(composed, 1) << "the second refresh must wait for the first";
     loop.exec();
     EXPECT_EQ(composed, 2);
+    EXPECT_FALSE(composedOnMainThread);
+    EXPECT_EQ(done, 2) << "each job's outcome is taken back once, on the main thread";
     EXPECT_EQ(outcomes, (std::vector<bool>{true, true}));
     EXPECT_EQ(desktop->SetCalls.size(), 2U);
 
