@@ -428,7 +428,8 @@ QImage EarthRenderer::ComposeEarth(COptions& options, const Screen& screen,
         singleLayers_ = LayersAtSourceSize(options, utcNow);
     }
     const ScreenRect device = screen.DeviceBounds();
-    QImage picture(device.Width(), device.Height(), QImage::Format_RGB32);
+    QImage picture =
+        Graphics::NewPicture(QSize(device.Width(), device.Height()), QImage::Format_RGB32);
     if (picture.isNull()) {
         singleLayers_ = QImage();
         return picture;

@@ -1,6 +1,7 @@
 #include "render/Graphics.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +33,20 @@ constexpr int AllocationLimitMegabytes = static_cast<int>(
 void SetQtAllocationLimit() {
     static std::once_flag once;
     std::call_once(once, [] { QImageReader::setAllocationLimit(AllocationLimitMegabytes); });
+}
+
+// Below this a picture comes from the heap like any other.
+constexpr qsizetype OwnMappingBytes = qsizetype{4} << 20;
+
+struct Mapping {
+    void* Address;
+    std::size_t Length;
+};
+
+void Unmap(void* info) {
+    auto* mapping = static_cast<Mapping*>(info);
+    ::munmap(mapping->Address, mapping->Length);
+    delete mapping;
 }
 
 std::string SizeText(int width, int height) {
@@ -189,7 +204,11 @@ QImage PictureFile::Read() {
     if (!size_.isValid()) {
         return QImage();
     }
+    // The decoder fills a picture of the right size and format that it is given.
     QImage picture;
+    if (!reader_->scaledSize().isValid() && reader_->imageFormat() != QImage::Format_Invalid) {
+        picture = NewPicture(size_, reader_->imageFormat());
+    }
     const bool read = reader_->read(&picture);
     // A decoder may make up the rest of a picture whose reading was cut short.
     if (WorkStop::Requested() || !read) {
@@ -236,6 +255,27 @@ QImage PictureFile::ReadWithin(PictureBounds bounds) {
         return QImage();
     }
     return ReadFitted(QSize(bounds.Width, bounds.Height));
+}
+
+QImage NewPicture(QSize size, QImage::Format format) {
+    const int depth = QImage::toPixelFormat(format).bitsPerPixel();
+    if (size.isEmpty() || depth == 0) {
+        return QImage(size, format);
+    }
+    const qsizetype bytesPerLine = (qsizetype{size.width()} * depth + 31) / 32 * 4;
+    const qsizetype bytes = bytesPerLine * size.height();
+    if (bytes < OwnMappingBytes) {
+        return QImage(size, format);
+    }
+    void* address = ::mmap(nullptr, static_cast<std::size_t>(bytes), PROT_READ | PROT_WRITE,
+                           MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (address == MAP_FAILED) {
+        return QImage();
+    }
+    ::madvise(address, static_cast<std::size_t>(bytes), MADV_HUGEPAGE);
+    auto* mapping = new Mapping{address, static_cast<std::size_t>(bytes)};
+    return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
+                  Unmap, mapping);
 }
 
 PictureResult ReadPicture(const std::string& path, PictureBounds bounds) {

@@ -85,6 +85,12 @@ private:
     bool missing_ = false;
 };
 
+// A new picture of the size and format, uncleared; null when there is no memory for
+// it. A large one has memory of its own, in huge pages where the system has them
+// (the maps' tens of megabytes then cost a few page faults rather than thousands),
+// given back to the system the moment the picture goes.
+QImage NewPicture(QSize size, QImage::Format format);
+
 // A picture and, when there is none, why.
 struct PictureResult {
     QImage Picture;
