@@ -2,6 +2,7 @@
 
 #include "core/CPtr.h"
 #include "core/Exceptions.h"
+#include "core/WorkStop.h"
 #include "net/ServiceAddress.h"
 #include "weather/Dwml.h"
 #include "weather/Metar.h"
@@ -38,6 +39,23 @@ std::string EncodedStation(const std::string& station) {
 }
 
 }  // namespace
+
+std::string CallForecastService(const std::vector<std::string>& endpoints,
+                                const NdfdRequestParts& parts) {
+    for (std::size_t index = 0;; ++index) {
+        try {
+            return CallNdfdGenByDay(endpoints.at(index), parts);
+        } catch (const ApplicationException& error) {
+            if (index + 1 >= endpoints.size() || WorkStop::Requested()) {
+                throw;
+            }
+            qCInfo(lcWeather).noquote()
+                << "the forecast service at" << QString::fromStdString(endpoints[index])
+                << "failed (" << QString::fromStdString(error.Message) << "), trying"
+                << QString::fromStdString(endpoints[index + 1]);
+        }
+    }
+}
 
 std::string MetarStationsUrl() {
     return AddressFromEnvironment("SKYVANE_METAR_URL", DefaultMetarStationsUrl);
@@ -76,7 +94,7 @@ CCurrentWeather WeatherServiceNoaa::GetCurrentWeather(const WeatherRequest& requ
 void WeatherServiceNoaa::GetForecast(const WeatherRequest& request, CForecast& forecast) {
     const NdfdRequestParts parts =
         MakeNdfdRequestParts(request.Latitude, request.Longitude, DateTime::Now());
-    NoaaDwml::Parse12HourlyForecast(CallNdfdGenByDay(ForecastEndpoint(), parts), forecast);
+    NoaaDwml::Parse12HourlyForecast(CallForecastService(ForecastEndpoints(), parts), forecast);
 }
 
 std::unique_ptr<CWeatherReport> WeatherServiceNoaa::GetCurrentWeatherAndForecast(

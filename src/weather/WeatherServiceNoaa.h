@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/Internet.h"
 #include "weather/WeatherDownloadWork.h"
@@ -12,6 +13,13 @@ inline constexpr const char* DefaultMetarStationsUrl =
 
 // The folder URL of the station files: a non-empty SKYVANE_METAR_URL wins.
 std::string MetarStationsUrl();
+
+struct NdfdRequestParts;
+// The forecast service at each of its addresses in turn until one answers; a redirect
+// (which would turn the POST into a GET) fails like any other answer. The last
+// failure is raised; a stop of the thread's work ends the turns at once.
+std::string CallForecastService(const std::vector<std::string>& endpoints,
+                                const NdfdRequestParts& parts);
 
 // The weather client of one weather run, used from one thread: every station
 // file goes through the one kept-alive connection, each forecast is a SOAP call

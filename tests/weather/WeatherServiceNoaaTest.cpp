@@ -3,6 +3,7 @@
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
 #include "weather/WeatherServiceNoaa.h"
+#include "weather/soap/NdfdClient.h"
 #include "weather/soap/NdfdTestServer.h"
 
 using TestSupport::Answer;
@@ -71,6 +72,28 @@ TEST_F(WeatherServiceNoaaTest, BothHalvesComeBackInOneReport) {
     EXPECT_EQ(forecast.LastRequest().latitude, "33.940");
     EXPECT_EQ(forecast.LastRequest().longitude, "-118.410");
     EXPECT_EQ(forecast.LastRequest().startDate, DateTime::Now().ToXsdDateString());
+}
+
+// The service's current address first: one that moved (a redirect would turn the
+// POST into a GET) or fails hands the call to the next, and the last failure counts.
+TEST_F(WeatherServiceNoaaTest, AnAddressThatRedirectsOrFailsHandsTheCallToTheNext) {
+    LoopbackHttpServer moved;
+    ServerResponse redirect = Answer(301, "");
+    redirect.Headers.emplace_back("Location", forecast.Endpoint());
+    moved.Route("/ndfd", redirect);
+    const NdfdRequestParts parts = MakeNdfdRequestParts(48.85F, 2.35F, DateTime(2026, 12, 9));
+    const std::string answer =
+        CallForecastService({moved.BaseUrl() + "/ndfd", forecast.Endpoint()}, parts);
+    EXPECT_EQ(answer, Fixture("dwml-7day.xml"));
+    ASSERT_EQ(moved.RequestsSeen().size(), 1U);
+    EXPECT_EQ(moved.RequestsSeen().front().Method, "POST");
+    EXPECT_EQ(forecast.LastRequest().latitude, "48.850");
+
+    forecast.FailWith("no data for this point");
+    EXPECT_EQ(TestSupport::LocationOf<ApplicationException>([&] {
+                  CallForecastService({moved.BaseUrl() + "/ndfd", forecast.Endpoint()}, parts);
+              }),
+              "WeatherServiceNoaa::GetForecast (110)");
 }
 
 TEST_F(WeatherServiceNoaaTest, AFailedHalfKeepsItsInitialTime) {

@@ -108,9 +108,12 @@ NdfdRequestParts MakeNdfdRequestParts(float latitude, float longitude, const Dat
                             "12 hourly"};
 }
 
-std::string ForecastEndpoint() {
+std::vector<std::string> ForecastEndpoints() {
     const char* overridden = std::getenv("SKYVANE_FORECAST_URL");
-    return overridden != nullptr && *overridden != '\0' ? overridden : NdfdDefaultEndpoint;
+    if (overridden != nullptr && *overridden != '\0') {
+        return {overridden};
+    }
+    return {NdfdDefaultEndpoint, NdfdOlderEndpoint};
 }
 
 std::string CallNdfdGenByDay(const std::string& endpoint, const NdfdRequestParts& parts,

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/DateTime.h"
 
@@ -29,15 +30,19 @@ struct NdfdTransportLimits {
     std::uint64_t MaxAnswerBytes = 1024 * 1024;
 };
 
+// The service's current address, and the older name it still answers under.
 inline constexpr const char* NdfdDefaultEndpoint =
+    "https://digital.weather.gov/xml/SOAP_server/ndfdXMLserver.php";
+inline constexpr const char* NdfdOlderEndpoint =
     "https://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php";
 inline constexpr const char* NdfdSoapAction = "/xml/DWMLgen/wsdl/ndfdXML.wsdl#NDFDgenByDay";
 
 // Seven days of 12-hourly periods in English units, starting today.
 NdfdRequestParts MakeNdfdRequestParts(float latitude, float longitude, const DateTime& localToday);
 
-// The service address; a non-empty SKYVANE_FORECAST_URL replaces the default.
-std::string ForecastEndpoint();
+// The service addresses in the order tried: a non-empty SKYVANE_FORECAST_URL alone,
+// else the current one and then the older one.
+std::vector<std::string> ForecastEndpoints();
 
 // One call with a SOAP state of its own over libcurl (proxies from the
 // environment, the service's certificate checked against the system's store);

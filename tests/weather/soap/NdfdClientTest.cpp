@@ -188,21 +188,22 @@ TEST(NdfdClientClosedPortTest, Call_RaisesWhenNothingListens) {
     close(socketFd);
 }
 
-TEST(ForecastEndpointTest, UsesTheServiceHostUnlessTheEnvironmentNamesAnother) {
+TEST(ForecastEndpointTest, TriesTheCurrentHostThenTheOlderUnlessTheEnvironmentNamesAnother) {
+    const std::vector<std::string> service{
+        "https://digital.weather.gov/xml/SOAP_server/ndfdXMLserver.php",
+        "https://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php"};
     TestSupport::ScopedEnvironment environment("SKYVANE_FORECAST_URL", std::nullopt);
-    EXPECT_EQ(ForecastEndpoint(),
-              "https://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php");
+    EXPECT_EQ(ForecastEndpoints(), service);
     environment.Set("SKYVANE_FORECAST_URL", "");
-    EXPECT_EQ(ForecastEndpoint(),
-              "https://graphical.weather.gov/xml/SOAP_server/ndfdXMLserver.php");
+    EXPECT_EQ(ForecastEndpoints(), service);
     environment.Set("SKYVANE_FORECAST_URL", "http://127.0.0.1:1/x");
-    EXPECT_EQ(ForecastEndpoint(), "http://127.0.0.1:1/x");
+    EXPECT_EQ(ForecastEndpoints(), std::vector<std::string>{"http://127.0.0.1:1/x"});
 }
 
 TEST_F(NdfdClientTest, ForecastEndpoint_OverrideReachesTheTestServer) {
     TestSupport::ScopedEnvironment environment("SKYVANE_FORECAST_URL", server.Endpoint());
     server.AnswerWith("<dwml/>");
-    EXPECT_EQ(CallNdfdGenByDay(ForecastEndpoint(), SampleParts(), limits), "<dwml/>");
+    EXPECT_EQ(CallNdfdGenByDay(ForecastEndpoints().front(), SampleParts(), limits), "<dwml/>");
 }
 
 }  // namespace
