@@ -19,10 +19,10 @@ const Command* Find(const Command (&commands)[Count], const char* name) {
 }
 
 template <class Command, std::size_t Count>
-void PrintUsage(const char* tool, const Command (&commands)[Count]) {
-    std::fprintf(stderr, "usage: %s COMMAND [ARGUMENTS]\n\ncommands:\n", tool);
+void PrintUsage(const char* tool, const Command (&commands)[Count], std::FILE* to = stderr) {
+    std::fprintf(to, "usage: %s COMMAND [ARGUMENTS]\n\ncommands:\n", tool);
     for (const Command& command : commands) {
-        std::fprintf(stderr, "  %s%s%s\n      %s\n", command.Name, *command.Synopsis ? " " : "",
+        std::fprintf(to, "  %s%s%s\n      %s\n", command.Name, *command.Synopsis ? " " : "",
                      command.Synopsis, command.Description);
     }
 }

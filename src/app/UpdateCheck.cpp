@@ -28,7 +28,8 @@ std::string WithoutTrailingSlashes(std::string root) {
 }  // namespace
 
 Version ProgramVersion() {
-    return Version{ProgramVersionMajor, ProgramVersionMinor, ProgramVersionBuild};
+    // The project's version, given by the build.
+    return Version{SKYVANE_VERSION_MAJOR, SKYVANE_VERSION_MINOR, SKYVANE_VERSION_PATCH};
 }
 
 const std::string& ProgramVersionText() {
@@ -92,8 +93,9 @@ bool IsNewerVersionAnnounced(const std::string& versionFileText) {
     } catch (const ApplicationException&) {
         announced = Version{};
     }
-    return announced.Major > ProgramVersionMajor ||
-           (announced.Major == ProgramVersionMajor && announced.Minor > ProgramVersionMinor);
+    const Version own = ProgramVersion();
+    return announced.Major > own.Major ||
+           (announced.Major == own.Major && announced.Minor > own.Minor);
 }
 
 bool CheckVersion(const std::string& versionFileText, WorkResults& results) {

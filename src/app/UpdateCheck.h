@@ -14,9 +14,6 @@ class WorkResults;
 namespace UpdateCheck {
 
 // The version this program announces and compares against.
-inline constexpr int ProgramVersionMajor = 7;
-inline constexpr int ProgramVersionMinor = 4;
-inline constexpr int ProgramVersionBuild = 3;
 Version ProgramVersion();
 // "7.4.3"
 const std::string& ProgramVersionText();

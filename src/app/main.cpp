@@ -10,6 +10,7 @@
 #include "app/Application.h"
 #include "app/OneShotRender.h"
 #include "app/Program.h"
+#include "app/UpdateCheck.h"
 #include "core/ErrorDisplay.h"
 #include "core/Exceptions.h"
 #include "platform/DisplayChoice.h"
@@ -69,6 +70,78 @@ int RunEventLoop(int argc, char** argv, const std::string& platform) {
     return exitCode;
 }
 
+// What --help prints: every switch with one line each, under the names the program
+// was started as.
+void PrintHelp(const std::string& program) {
+    const std::string screenSaver = program.substr(0, program.rfind(".scr")) + ".scr";
+    std::string text(
+        "Usage: @P [--options | --earth | --local-weather | --time-zones | --quit]\n"
+        "       @P --render FILE [--size WxH] [--time YYYY-MM-DDTHH:MM:SSZ] [--weather]\n"
+        "       @S [/s | /c [WINDOW] | /p WINDOW | -root | -window | -window-id WINDOW]\n"
+        "       @P --help | --version\n"
+        "\n"
+        "Without an option the program starts on the desktop and keeps the wallpaper live.\n"
+        "\n"
+        "  --options          open the options dialog (of the running program, else start it)\n"
+        "  --earth            show the Earth window\n"
+        "  --local-weather    show the local-weather window\n"
+        "  --time-zones       show the world-clock strip\n"
+        "  --quit             ask the running program to exit; 1 when none answers\n"
+        "  --render FILE      draw the picture once into FILE (.png, .jpg, .bmp) and exit\n"
+        "  --size WxH         with --render: its size (default: the primary screen)\n"
+        "  --time INSTANT     with --render: the UTC instant, YYYY-MM-DDTHH:MM:SSZ\n"
+        "  --weather          with --render: fetch the cities' weather first\n"
+        "  --help             print this help and exit\n"
+        "  --version          print the name and version and exit\n"
+        "\n"
+        "Started as @S, the screen saver:\n"
+        "  /s                 run full screen\n"
+        "  /c [WINDOW]        open its options, in front of WINDOW\n"
+        "  /p WINDOW          draw the preview into the X11 window WINDOW\n"
+        "  -root              as an xscreensaver hack, over the whole screen\n"
+        "  -window            as an xscreensaver hack, in a window of its own\n"
+        "  -window-id WINDOW  as an xscreensaver hack, in the window WINDOW\n"
+        "\n"
+        "The manual page skyvane(1) says more.\n");
+    for (const auto& [mark, name] : {std::pair{"@P", program}, std::pair{"@S", screenSaver}}) {
+        for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at)) {
+            text.replace(at, 2, name);
+            at += name.size();
+        }
+    }
+    std::fputs(text.c_str(), stdout);
+}
+
+// --help and --version answer without a display, under every name.
+int Answer(const std::string& command, const char* startedAs) {
+    std::string program = "skyvane";
+    std::string name = "Skyvane";
+    try {
+        Program::InitPathInfo(startedAs);
+        Program::DetermineAppMode("");
+        program = Program::ExeFileName();
+        name = Program::AppDisplayName();
+    } catch (...) {
+        // The names stay the product's own.
+    }
+    if (command == "--version") {
+        std::printf("%s %s\n", name.c_str(), UpdateCheck::ProgramVersionText().c_str());
+    } else {
+        PrintHelp(program);
+    }
+    return 0;
+}
+
+// A desktop start reads nothing but its first switch; anything else is named, and
+// the start goes on.
+void ReportIgnoredArguments(int argc, char** argv, bool firstKnown) {
+    for (int index = firstKnown ? 2 : 1; index < argc; ++index) {
+        std::fprintf(stderr,
+                     "%s: ignoring \"%s\", which a desktop start does not know (%s --help)\n",
+                     Program::ExeFileName().c_str(), argv[index], Program::ExeFileName().c_str());
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,6 +152,9 @@ int main(int argc, char** argv) {
     // Besides the desktop start itself, the desktop executable knows two commands
     // that must not be taken for a second start.
     const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "--help" || command == "--version") {
+        return Answer(command, startedAs);
+    }
     const bool startsItself = command != "--render" && command != "--quit";
     // A launcher's action reaches the running instance, or starts one that does it.
     if (!Program::Initialize(startedAs, Program::CommandLineFromArguments(argc, argv), startsItself,
@@ -94,6 +170,10 @@ int main(int argc, char** argv) {
     const bool desktop = Program::Mode() == EnumAppMode::Desktop;
     if (desktop && command == "--render") {
         return OneShotRender::Run(argc, argv);
+    }
+    if (desktop) {
+        ReportIgnoredArguments(argc, argv,
+                               command == "--quit" || Program::LauncherRequest(command) != 0);
     }
     // One heap for every thread of the resident program: the maps a refresh's helpers
     // read are freed on the main thread, and only then does trimming after the refresh

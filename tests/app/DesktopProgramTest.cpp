@@ -72,9 +72,9 @@ protected:
     std::unique_ptr<ProgramRun> Start(
         const std::string& name, std::vector<std::string> arguments = {},
         const std::map<std::string, std::optional<std::string>>& changes = {},
-        const std::string& errorFile = {}) {
+        const std::string& errorFile = {}, const std::string& outputFile = {}) {
         return std::make_unique<ProgramRun>(binFolder_ + "/" + name, arguments,
-                                            Environment(changes), errorFile);
+                                            Environment(changes), errorFile, outputFile);
     }
     int Run(const std::string& name, std::vector<std::string> arguments) {
         return Start(name, std::move(arguments))->WaitForExit(10s).value_or(-1000);
@@ -437,6 +437,40 @@ TEST_F(DesktopProgramTest, AStartWhoseDisplayCannotBeOpenedSaysWhichAndEnds) {
         EXPECT_EQ(written.substr(0, written.find('\n')), "Terravue: " + said);
     }
     ::close(listening);
+
+    // A switch the desktop start does not know is named, and the start goes on.
+    EXPECT_EQ(Start("terravue", {"--bogus"}, starts.front().first, errors)->WaitForExit(10s), 1);
+    EXPECT_EQ(ReadWholeFile(errors).substr(0, ReadWholeFile(errors).find('\n')),
+              "terravue: ignoring \"--bogus\", which a desktop start does not know "
+              "(terravue --help)");
+}
+
+// --help and --version answer under every name, with no display at all.
+TEST_F(DesktopProgramTest, HelpAndVersionAnswerWithoutADisplay) {
+    const std::string output = home_.Folder() + "output.txt";
+    const std::map<std::string, std::optional<std::string>> noDisplay{
+        {"DISPLAY", std::nullopt}, {"WAYLAND_DISPLAY", std::nullopt}};
+    for (const auto& [name, product] : {std::pair{"terravue", "Terravue"},
+                                        {"nimbara", "Nimbara"},
+                                        {"meridio", "Meridio"},
+                                        {"terravue.scr", "Terravue"},
+                                        {"skyvane-inspect", "skyvane-inspect"}}) {
+        EXPECT_EQ(Start(name, {"--version"}, noDisplay, {}, output)->WaitForExit(10s), 0) << name;
+        EXPECT_EQ(ReadWholeFile(output), std::string(product) + " 7.4.3\n") << name;
+        EXPECT_EQ(Start(name, {"--help"}, noDisplay, {}, output)->WaitForExit(10s), 0) << name;
+        const std::string help = ReadWholeFile(output);
+        const std::vector<std::string> switches =
+            name == std::string("skyvane-inspect")
+                ? std::vector<std::string>{"sun", "dwml", "--help", "--version"}
+                : std::vector<std::string>{
+                      "--options", "--earth",  "--local-weather", "--time-zones",
+                      "--quit",    "--render", "--size",          "--time",
+                      "--weather", "--help",   "--version",       "/s",
+                      "/c",        "/p",       "-root",           "-window-id"};
+        for (const std::string& option : switches) {
+            EXPECT_NE(help.find("  " + option + " "), std::string::npos) << name << " " << option;
+        }
+    }
 }
 
 // A flood of clients that connect and hold the instance socket, against a program with

@@ -38,11 +38,12 @@ inline std::vector<std::string> EnvironmentWith(
 }
 
 // A program started as a user would start it; killed when the test forgets it. Its
-// standard error goes to errorFile when one is named.
+// standard error goes to errorFile and its standard output to outputFile when named.
 class ProgramRun {
 public:
     ProgramRun(const std::string& path, const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment, const std::string& errorFile = {}) {
+               const std::vector<std::string>& environment, const std::string& errorFile = {},
+               const std::string& outputFile = {}) {
         std::vector<char*> argv{const_cast<char*>(path.c_str())};
         for (const std::string& argument : arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -57,6 +58,10 @@ public:
         ::posix_spawn_file_actions_init(&actions);
         if (!errorFile.empty()) {
             ::posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                               O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        }
+        if (!outputFile.empty()) {
+            ::posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(),
                                                O_WRONLY | O_CREAT | O_TRUNC, 0644);
         }
         const int spawned =

@@ -40,6 +40,17 @@ constexpr Command Commands[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const std::string first = argc >= 2 ? argv[1] : "";
+    if (first == "--help") {
+        ToolCommands::PrintUsage("skyvane-inspect", Commands, stdout);
+        std::puts(
+            "\n  --help      print this help and exit\n  --version   print the version and exit");
+        return 0;
+    }
+    if (first == "--version") {
+        std::printf("skyvane-inspect %s\n", SKYVANE_VERSION);
+        return 0;
+    }
     const Command* command = argc >= 2 ? ToolCommands::Find(Commands, argv[1]) : nullptr;
     if (command == nullptr) {
         if (argc >= 2) {
