@@ -1,6 +1,8 @@
 #include "app/Application.h"
 
 #include <QImage>
+#include <algorithm>
+#include <limits>
 #include <utility>
 
 #include "app/FormHidden.h"
@@ -11,6 +13,7 @@
 #include "core/Exceptions.h"
 #include "net/DownloadHttpWork.h"
 #include "render/CloudLayer.h"
+#include "render/Screen.h"
 #include "ui/FormEarth.h"
 #include "ui/FormLocalWeather.h"
 #include "ui/FormOptions.h"
@@ -58,10 +61,18 @@ void Application::QueueCloudDownload() {
         (Program::Kind() == EnumAppKind::Weather && Program::Mode() != EnumAppMode::Desktop)) {
         return;
     }
+    // The whole world at the scale the widest screen shows the chosen view.
+    int widest = 0;
+    for (const Screen& screen : GetScreens()) {
+        widest = std::max(widest, screen.DeviceBounds().Width());
+    }
+    const int viewDegrees = std::max(1, Options.Region.East - Options.Region.West);
     Pool.Queue(std::make_unique<DownloadCloudsWork>(
         CloudDownloadFiles{Program::PathCloudsUrls(), Program::PathTempFolder() + "Clouds.jpg",
                            Program::PathCloudsPng()},
-        [this](QImage layer) { Results.PostCloudImage(std::move(layer)); }));
+        [this](QImage layer) { Results.PostCloudImage(std::move(layer)); },
+        static_cast<int>(
+            std::min<long long>(std::numeric_limits<int>::max(), widest * 360LL / viewDegrees))));
 }
 
 void Application::QueueUpdateCheck() {

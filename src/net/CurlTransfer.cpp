@@ -95,6 +95,8 @@ void CurlTransfer::Configure(const std::string& url, TransferProtocol protocol) 
         headers_ = curl_slist_append(headers_, "Cache-Control: no-cache");
         headers_ = curl_slist_append(headers_, "Pragma: no-cache");
         curl_easy_setopt(easy_, CURLOPT_HTTPHEADER, headers_);
+        // Kept for the answer's age; nothing is made conditional on it.
+        curl_easy_setopt(easy_, CURLOPT_FILETIME, 1L);
     } else {
         curl_easy_setopt(easy_, CURLOPT_PROTOCOLS_STR, "ftp");
     }
@@ -136,6 +138,15 @@ long CurlTransfer::ResponseCode() const {
         return 0;
     }
     return code;
+}
+
+std::optional<std::int64_t> CurlTransfer::LastModified() const {
+    curl_off_t time = -1;
+    if (easy_ == nullptr || curl_easy_getinfo(easy_, CURLINFO_FILETIME_T, &time) != CURLE_OK ||
+        time < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(time);
 }
 
 std::string CurlTransfer::ErrorText() const {

@@ -54,6 +54,8 @@ public:
     std::string ErrorText() const;
     // 0 while no answer has arrived.
     long ResponseCode() const;
+    // The answer's Last-Modified time in seconds since 1970; empty when it gave none.
+    std::optional<std::int64_t> LastModified() const;
 
     // Waits until body bytes are buffered (true) or the body has ended (false);
     // a failed transfer raises.

@@ -255,6 +255,11 @@ void HttpFile::SetMaxBodyBytes(std::uint64_t bytes) {
     }
 }
 
+std::optional<std::int64_t> HttpFile::LastModified() const {
+    const CurlTransfer* transfer = Transfer();
+    return transfer != nullptr && transfer->Started() ? transfer->LastModified() : std::nullopt;
+}
+
 bool HttpFile::QueryStatusCode(unsigned& status) const {
     const CurlTransfer* transfer = Transfer();
     if (transfer == nullptr || !transfer->Started()) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/CPtr.h"
@@ -146,6 +147,8 @@ public:
     void SetMaxBodyBytes(std::uint64_t bytes);
     // Fills status and returns true once an answer has arrived.
     bool QueryStatusCode(unsigned& status) const;
+    // The answer's Last-Modified time in seconds since 1970; empty when it gave none.
+    std::optional<std::int64_t> LastModified() const;
 
     virtual std::string FileUrl() const;
     const std::string& Object() const { return object_; }

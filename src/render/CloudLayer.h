@@ -42,7 +42,9 @@ class DownloadCloudsWork : public IWork {
 public:
     using PostCloudImage = std::function<void(QImage layer)>;
 
-    DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post);
+    // layerWidth is the width of world the screens need (0 for any): a source served
+    // at several sizes is fetched at the one that fits it.
+    DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post, int layerWidth = 0);
     void DoWork() override;
 
     // The source list's lines, read once per process (per list file) and kept;
@@ -54,6 +56,14 @@ public:
 
     // The download is refused at or below this size.
     static constexpr long long MinimumSize = 30720;
+    // A picture whose server says it was last changed longer ago than this is no
+    // live picture any more.
+    static constexpr std::int64_t MaximumAgeSeconds = 24 * 60 * 60;
+    // The URL with a size of its path, "/WIDTHxHEIGHT/" of the widths a source of
+    // world cloud maps serves (1024, 2048, 4096, 8192, twice as wide as high), put
+    // to the smallest of them at least layerWidth wide, no wider than the layer
+    // (LayerBounds) takes; any other URL as it is.
+    static std::string FittedSource(const std::string& url, int layerWidth);
     // The layer is laid over pictures at most a 4K screen wide; a larger source adds
     // only memory. It is read smaller where its format allows, else refused.
     static constexpr Graphics::PictureBounds LayerBounds{4096, 2048};
@@ -83,4 +93,5 @@ private:
 
     CloudDownloadFiles files_;
     PostCloudImage post_;
+    int layerWidth_;
 };

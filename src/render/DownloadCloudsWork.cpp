@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <map>
@@ -55,10 +56,55 @@ private:
     int fd_;
 };
 
+// An answer whose Last-Modified lies more than a day back is an old picture offered
+// as live; it is refused unread.
+void RefuseStale(std::optional<std::int64_t> lastModified) {
+    if (!lastModified) {
+        return;
+    }
+    const std::int64_t now = std::chrono::duration_cast<std::chrono::seconds>(
+                                 std::chrono::system_clock::now().time_since_epoch())
+                                 .count();
+    if (now - *lastModified > DownloadCloudsWork::MaximumAgeSeconds) {
+        static constexpr const char* Location = "DownloadCloudsWork::DoWork (91)";
+        RaiseError(Location, ("the picture was last changed " +
+                              std::to_string((now - *lastModified) / 3600) + " hours ago")
+                                 .c_str());
+    }
+}
+
 }  // namespace
 
-DownloadCloudsWork::DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post)
-    : files_(std::move(files)), post_(std::move(post)) {}
+DownloadCloudsWork::DownloadCloudsWork(CloudDownloadFiles files, PostCloudImage post,
+                                       int layerWidth)
+    : files_(std::move(files)), post_(std::move(post)), layerWidth_(layerWidth) {}
+
+std::string DownloadCloudsWork::FittedSource(const std::string& url, int layerWidth) {
+    static constexpr int Widths[] = {1024, 2048, 4096, 8192};
+    if (layerWidth <= 0) {
+        return url;
+    }
+    for (const int width : Widths) {
+        const std::string size =
+            "/" + std::to_string(width) + "x" + std::to_string(width / 2) + "/";
+        const std::size_t at = url.find(size);
+        if (at == std::string::npos) {
+            continue;
+        }
+        int fitted = Widths[0];
+        for (const int offered : Widths) {
+            if (offered <= LayerBounds.Width) {
+                fitted = offered;
+            }
+            if (offered >= layerWidth) {
+                break;
+            }
+        }
+        return url.substr(0, at) + "/" + std::to_string(fitted) + "x" + std::to_string(fitted / 2) +
+               "/" + url.substr(at + size.size());
+    }
+    return url;
+}
 
 std::vector<std::string> DownloadCloudsWork::ParseSources(const std::string& text) {
     std::vector<std::string> sources;
@@ -113,6 +159,12 @@ void DownloadCloudsWork::DoWork() {
         qCInfo(lcRender) << "no cloud sources in" << files_.SourceList.c_str();
         return;
     }
+    // Sizes of one source made one by fitting are tried once.
+    for (std::string& source : sources) {
+        source = FittedSource(source, layerWidth_);
+    }
+    std::sort(sources.begin(), sources.end());
+    sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
     std::minstd_rand random(
         static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     const std::size_t count = sources.size();
@@ -132,6 +184,9 @@ DownloadCloudsWork::Attempt DownloadCloudsWork::TryDownload(const std::string& u
             OpenHttpSuccess(session, url, CurrentTransferLimits().MaxBinaryBytes,
                             {"DownloadCloudsWork::DoWork (63)", "DownloadCloudsWork::DoWork (64)",
                              "DownloadCloudsWork::DoWork (65)"});
+        if (const auto* http = dynamic_cast<const HttpFile*>(opened.get())) {
+            RefuseStale(http->LastModified());
+        }
         DownloadFile file(files_.Download);
         if (!file.IsOpen()) {
             qCWarning(lcRender) << "cannot make the cloud download file" << files_.Download.c_str();

@@ -17,6 +17,8 @@ CFormAbout::CFormAbout(const QString& displayName, const QString& version, const
     layout->addWidget(title);
     layout->addWidget(new QLabel("Email: " + email, this));
     layout->addWidget(new QLabel("Web: " + webAddress, this));
+    // The live cloud maps' licence asks for this wherever their pictures are shown.
+    layout->addWidget(new QLabel(QString("Clouds: ") + CloudCredit, this));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* webPage = buttons->addButton(tr("Web Page"), QDialogButtonBox::ActionRole);

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <QImage>
+#include <ctime>
 #include <filesystem>
 #include <stop_token>
 
@@ -50,17 +51,17 @@ protected:
         return count;
     }
 
-    void Run() {
-        DownloadCloudsWork work(files,
-                                [this](QImage layer) { posted.push_back(std::move(layer)); });
+    void Run(int layerWidth = 0) {
+        DownloadCloudsWork work(
+            files, [this](QImage layer) { posted.push_back(std::move(layer)); }, layerWidth);
         work.DoWork();
     }
     // A round over a list file of its own.
-    void RunWith(const std::vector<std::string>& routes) {
+    void RunWith(const std::vector<std::string>& routes, int layerWidth = 0) {
         files.SourceList =
             folder.Path().string() + "/CloudsUrls" + std::to_string(++lists_) + ".txt";
         WriteSources(routes);
-        Run();
+        Run(layerWidth);
     }
 
     TestSupport::TempFolder folder;
@@ -99,6 +100,50 @@ TEST_F(DownloadCloudsWorkTest, FailingSourcesAreSkippedUntilOneGivesAGoodPicture
     EXPECT_EQ(RequestsFor("/good.jpg"), 1);
     EXPECT_LE(RequestsFor("/missing.jpg") + RequestsFor("/short.jpg") + RequestsFor("/broken.jpg"),
               3);
+}
+
+// As an HTTP date, the instant that many hours ago.
+std::string HoursAgo(int hours) {
+    const std::time_t then = std::time(nullptr) - static_cast<std::time_t>(hours) * 3600;
+    std::tm parts{};
+    gmtime_r(&then, &parts);
+    char text[64];
+    std::strftime(text, sizeof text, "%a, %d %b %Y %H:%M:%S GMT", &parts);
+    return text;
+}
+
+// A live map is only live for a day: one its server last changed earlier is refused
+// like a damaged one. A source served at several sizes is fetched once, at the size
+// that covers the screens' world, no larger than the layer.
+TEST_F(DownloadCloudsWorkTest, AStalePictureIsRefusedAndAServedSizeFitsTheScreens) {
+    ServerResponse old = Answer(200, NoisePng(300, 200));
+    old.Headers.emplace_back("Last-Modified", HoursAgo(25));
+    server.Route("/old.png", old);
+    RunWith({"/old.png"});
+    EXPECT_TRUE(posted.empty());
+    ServerResponse fresh = Answer(200, NoisePng(300, 200));
+    fresh.Headers.emplace_back("Last-Modified", HoursAgo(23));
+    server.Route("/fresh.png", fresh);
+    RunWith({"/fresh.png"});
+    EXPECT_EQ(posted.size(), 1U);
+
+    server.Route("/maps/2048x1024/clouds.png", Answer(200, NoisePng(300, 200)));
+    RunWith({"/maps/4096x2048/clouds.png", "/maps/1024x512/clouds.png"}, 1920);
+    EXPECT_EQ(posted.size(), 2U);
+    EXPECT_EQ(RequestsFor("/maps/2048x1024/clouds.png"), 1);
+    EXPECT_EQ(server.RequestsSeen().size(), 3U);
+
+    const auto fitted = [](int width) {
+        return DownloadCloudsWork::FittedSource("https://a/images/1024x512/c.jpg", width);
+    };
+    EXPECT_EQ(fitted(1024), "https://a/images/1024x512/c.jpg");
+    EXPECT_EQ(fitted(1025), "https://a/images/2048x1024/c.jpg");
+    EXPECT_EQ(fitted(3840), "https://a/images/4096x2048/c.jpg");
+    EXPECT_EQ(fitted(15360), "https://a/images/4096x2048/c.jpg");
+    EXPECT_EQ(DownloadCloudsWork::FittedSource("https://a/8192x4096/c.jpg", 0),
+              "https://a/8192x4096/c.jpg");
+    EXPECT_EQ(DownloadCloudsWork::FittedSource("https://a/640x320/c.jpg", 3840),
+              "https://a/640x320/c.jpg");
 }
 
 TEST_F(DownloadCloudsWorkTest, ADownloadMustBeLargerThanTheMinimumSize) {
