@@ -68,10 +68,10 @@ void WallpaperController::Refresh(bool wanted) {
             composing_ = false;
             std::vector<WallpaperPicture> pictures;
             try {
+                pictures = TakeResult(made);
                 if (done) {
                     done();
                 }
-                pictures = TakeResult(made);
             } catch (...) {
                 qCWarning(lcApp) << "the wallpaper was not made:" << CurrentExceptionText().c_str();
             }

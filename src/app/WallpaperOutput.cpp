@@ -54,7 +54,7 @@ WallpaperOutput::~WallpaperOutput() {
 
 void WallpaperOutput::JoinJob() {
     if (job_.isValid()) {
-        job_.waitForFinished();
+        WaitFor(job_);
     }
 }
 
@@ -139,6 +139,7 @@ bool WallpaperOutput::SaveAndSetWallpaper(std::vector<WallpaperPicture> pictures
         }
         const bool set = !jobSet_.empty();
         // The object outlives the job (its destructor waits for it), so the post is safe.
+        HandOverBackgroundWork();
         QMetaObject::invokeMethod(
             this, [this, set] { Finish(set); }, Qt::QueuedConnection);
     });
@@ -153,6 +154,7 @@ void WallpaperOutput::TakeJobResult() {
 }
 
 void WallpaperOutput::Finish(bool set) {
+    TakeOverBackgroundWork();
     busy_ = false;
     // Taken here unless a restore took it first.
     TakeJobResult();

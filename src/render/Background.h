@@ -17,17 +17,52 @@ QThreadPool& BackgroundThreads();
 // draws with go. False when some is still running.
 bool JoinBackgroundWork(int milliseconds);
 
+// The pool hands work over under locks of Qt's own that ThreadSanitizer cannot see:
+// what a thread did before handing over (starting work, ending it, posting its news)
+// is made visible to the thread that takes over (the worker, a waiter, the receiver).
+#if defined(__SANITIZE_THREAD__)
+extern "C" void __tsan_acquire(void* address);
+extern "C" void __tsan_release(void* address);
+inline void HandOverBackgroundWork() {
+    __tsan_release(&BackgroundThreads());
+}
+inline void TakeOverBackgroundWork() {
+    __tsan_acquire(&BackgroundThreads());
+}
+#else
+inline void HandOverBackgroundWork() {}
+inline void TakeOverBackgroundWork() {}
+#endif
+
 template <class Function>
 auto RunInBackground(Function&& function) {
-    return QtConcurrent::run(&BackgroundThreads(), std::forward<Function>(function));
+    struct HandOverAtEnd {
+        ~HandOverAtEnd() { HandOverBackgroundWork(); }
+    };
+    HandOverBackgroundWork();
+    return QtConcurrent::run(&BackgroundThreads(),
+                             [function = std::forward<Function>(function)]() mutable {
+                                 TakeOverBackgroundWork();
+                                 const HandOverAtEnd handOver;
+                                 return function();
+                             });
+}
+
+// Waits for the work to end.
+inline void WaitFor(QFuture<void>& future) {
+    future.waitForFinished();
+    TakeOverBackgroundWork();
 }
 
 // The result of the work, once done; what it threw is thrown again as it was thrown.
 template <class T>
 T TakeResult(QFuture<T>& future) {
     try {
-        return future.takeResult();
+        T result = future.takeResult();
+        TakeOverBackgroundWork();
+        return result;
     } catch (const QUnhandledException& wrapped) {
+        TakeOverBackgroundWork();
         if (wrapped.exception()) {
             std::rethrow_exception(wrapped.exception());
         }

@@ -209,7 +209,7 @@ void ForEachRowInTwo(int height, RowFunction&& shadeRow) {
     const int middle = height / 2;
     QFuture<void> helper = RunInBackground([&rows, middle] { rows(0, middle); });
     rows(middle, height);
-    helper.waitForFinished();
+    WaitFor(helper);
 }
 
 }  // namespace
@@ -260,7 +260,7 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
                             << CurrentExceptionText().c_str();
         southFailed = true;
     }
-    helper.waitForFinished();
+    WaitFor(helper);
     if (northFailed || southFailed) {
         std::fill(mask.begin(), mask.end(), std::uint8_t{0});
     }
