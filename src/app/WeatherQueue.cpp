@@ -8,7 +8,8 @@
 namespace {
 
 WeatherRequest RequestFor(const City& city) {
-    return WeatherRequest{city.Id, city.Latitude, city.Longitude, city.Station};
+    return WeatherRequest{city.Id, city.Latitude, city.Longitude, city.Station,
+                          city.Country == "USA"};
 }
 
 bool IsScreenSaverMode(EnumAppMode mode) {
@@ -35,8 +36,7 @@ std::unique_ptr<CWeatherDownloadWork> MakeWeatherDownloadWork(
     work->PostPartialResults = postPartialResults;
 
     if (const City* home = options.HomeCity.Get()) {
-        // The forecast service covers only the USA.
-        if (home->Country == "USA" && isStale(home->Forecast.ReportDateTime)) {
+        if (isStale(home->Forecast.ReportDateTime)) {
             work->ForecastRequests.push_back(RequestFor(*home));
         } else if (isStale(home->CurrentWeather.ReportDateTime)) {
             work->CurrentRequests.push_back(RequestFor(*home));

@@ -12,8 +12,8 @@ class COptions;
 inline constexpr int WeatherDueMinutes = 60;
 
 // The item for every city whose weather is due at utcNow, or null when none
-// is. Only a home city in the USA gets a forecast; favourites are considered
-// only while weather is shown, and not by a weather-edition screen saver.
+// is. Only the home city gets a forecast; favourites are considered only
+// while weather is shown, and not by a weather-edition screen saver.
 std::unique_ptr<CWeatherDownloadWork> MakeWeatherDownloadWork(
     const COptions& options, EnumAppKind kind, EnumAppMode mode, DateTime utcNow,
     bool postPartialResults, IWeatherResultSink& sink, WeatherServiceFactory makeService);

@@ -50,13 +50,14 @@ std::vector<ForecastColumn> ForecastColumns(int itemCount, bool firstIsDay) {
     return result;
 }
 
-LargeGeometry LargeLayout(int columns, double dayRowHeight, double nightRowHeight) {
+LargeGeometry LargeLayout(int columns, double dayRowHeight, double nightRowHeight,
+                          bool withCredit) {
     if (columns <= 0) {
         return {SmallSize, SmallPanel, SmallTextRect};
     }
     const int width = std::max(ColumnWidth * columns, MinTextWidth) + LabelsWidth;
-    const int height =
-        static_cast<int>(dayRowHeight) + static_cast<int>(nightRowHeight) + ForecastExtraHeight;
+    const int height = static_cast<int>(dayRowHeight) + static_cast<int>(nightRowHeight) +
+                       ForecastExtraHeight + (withCredit ? CreditHeight : 0);
     LargeGeometry geometry;
     geometry.Picture = QSize(std::max(IconOnlySize.width(), width + Border),
                              std::max(IconOnlySize.height(), PanelTop + height + Border));

@@ -45,9 +45,14 @@ struct LargeGeometry {
 };
 
 // Large with `columns` forecast columns whose rows are that high (already
-// limited to MinRowHeight..MaxRowHeight; the fractions are dropped). Without
-// columns it is the Small picture.
-LargeGeometry LargeLayout(int columns, double dayRowHeight, double nightRowHeight);
+// limited to MinRowHeight..MaxRowHeight; the fractions are dropped), and
+// below them a line crediting the forecast's source when it needs one.
+// Without columns it is the Small picture.
+LargeGeometry LargeLayout(int columns, double dayRowHeight, double nightRowHeight,
+                          bool withCredit = false);
+
+// The credit line's height under the columns.
+inline constexpr int CreditHeight = 12;
 
 // How much of the window stays on a screen whatever happens to it: half the
 // icon in Icon Only (a CSettings mode), else 100 pixels each way.

@@ -16,6 +16,7 @@
 #include "render/Graphics.h"
 #include "render/LocalWeatherLayout.h"
 #include "render/WeatherPictures.h"
+#include "weather/OpenMeteo.h"
 #include "weather/WeatherCodes.h"
 
 const char* const LocalWeatherHintText =
@@ -35,6 +36,7 @@ constexpr int DayOfWeekPixels = 10;
 constexpr int LabelPixels = 6;
 constexpr int ForecastPixels = 10;
 constexpr int HintPixels = 10;
+constexpr int CreditPixels = 9;
 
 constexpr int ColumnsLeft = 30;
 constexpr int HeadingTop = 140;
@@ -47,6 +49,8 @@ constexpr int LabelWidth = 20;
 // The city name's top sits this far above the temperature's bottom.
 constexpr int CityNameRise = 5;
 constexpr int NameBoxSize = 10000;
+// Narrow forecasts still have the texts' width for the credit.
+constexpr int MinCreditWidth = 245;
 
 QFont ArialPixels(int pixels, bool bold) {
     return Graphics::PixelFont(QStringLiteral("Arial"), pixels, bold);
@@ -264,6 +268,16 @@ void DrawForecast(QPainter& painter, const COptions& options, const WeatherPictu
     }
 }
 
+// Right under the night row, ending with the last column.
+void DrawCredit(QPainter& painter, std::size_t columns, const RowHeights& rows) {
+    const qreal top = NightRowTop + rows.Day + IconCellHeight + rows.Night;
+    const qreal width = ColumnWidth * static_cast<qreal>(columns);
+    painter.setFont(ArialPixels(CreditPixels, false));
+    painter.drawText(QRectF(ColumnsLeft, top, std::max<qreal>(width, MinCreditWidth), CreditHeight),
+                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextDontClip,
+                     QString::fromLatin1(OpenMeteo::Credit));
+}
+
 QImage ComposeHint(const WeatherPictures& pictures, double ratio) {
     QImage picture = NewPicture(HintSize, ratio);
     if (picture.isNull()) {
@@ -316,8 +330,9 @@ QImage ComposeLarge(const COptions& options, const City& city, const WeatherPict
         columns = ForecastColumns(count, items.front().Start.Hour() < 12);
         rows = MeasureRows(items, columns);
     }
+    const bool withCredit = withForecast && forecast.Source == ForecastSource::OpenMeteo;
     const LargeGeometry geometry =
-        LargeLayout(static_cast<int>(columns.size()), rows.Day, rows.Night);
+        LargeLayout(static_cast<int>(columns.size()), rows.Day, rows.Night, withCredit);
 
     QImage picture = NewPicture(geometry.Picture, ratio);
     if (picture.isNull()) {
@@ -328,6 +343,9 @@ QImage ComposeLarge(const COptions& options, const City& city, const WeatherPict
     DrawPanel(painter, pictures.LocalWeatherShadow(), geometry.Panel);
     if (withForecast) {
         DrawForecast(painter, options, pictures, items, columns, rows);
+    }
+    if (withCredit) {
+        DrawCredit(painter, columns.size(), rows);
     }
     // Unlike Small, the texts go over the icon here.
     DrawCurrentIcon(painter, city, pictures, utcNow);

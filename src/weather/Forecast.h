@@ -20,9 +20,14 @@ public:
     Nullable<float> MaxTemprature;
 };
 
+// Where a forecast came from: the worldwide service's data must be credited
+// wherever they are shown.
+enum class ForecastSource { Ndfd, OpenMeteo };
+
 class CForecast {
 public:
     // When the forecast was parsed, UTC.
     DateTime ReportDateTime = InitialReportDateTime();
     std::vector<CForecastItem> Items;
+    ForecastSource Source = ForecastSource::Ndfd;
 };

@@ -17,6 +17,9 @@ struct WeatherRequest {
     float Latitude = 0.0F;
     float Longitude = 0.0F;
     std::string Station;
+    // The NDFD forecast covers only the USA; elsewhere the worldwide service
+    // answers alone.
+    bool InUsa = false;
 };
 
 // One city's results on their way to the main thread. A half that was not

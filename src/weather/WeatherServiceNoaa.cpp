@@ -6,6 +6,7 @@
 #include "net/ServiceAddress.h"
 #include "weather/Dwml.h"
 #include "weather/Metar.h"
+#include "weather/OpenMeteo.h"
 #include "weather/WeatherLog.h"
 #include "weather/soap/NdfdClient.h"
 
@@ -111,7 +112,7 @@ std::unique_ptr<CWeatherReport> WeatherServiceNoaa::GetCurrentWeatherAndForecast
     }
     bool forecastFailed = false;
     try {
-        GetForecast(request, report->Forecast);
+        GetForecastForPlace(request, report->Forecast);
     } catch (...) {
         // A forecast that failed while parsing keeps its 1990 time, so it never
         // replaces a city's forecast.
@@ -125,6 +126,27 @@ std::unique_ptr<CWeatherReport> WeatherServiceNoaa::GetCurrentWeatherAndForecast
         RaiseError(Location);
     }
     return report;
+}
+
+void WeatherServiceNoaa::GetForecastForPlace(const WeatherRequest& request, CForecast& forecast) {
+    if (request.InUsa) {
+        try {
+            GetForecast(request, forecast);
+            if (!forecast.Items.empty()) {
+                return;
+            }
+            qCInfo(lcWeather) << "the NDFD forecast for" << request.Station.c_str()
+                              << "has no period; the worldwide one is asked";
+        } catch (...) {
+            if (WorkStop::Requested()) {
+                throw;
+            }
+            qCInfo(lcWeather) << "the NDFD forecast for" << request.Station.c_str()
+                              << "failed:" << CurrentExceptionText().c_str()
+                              << "; the worldwide one is asked";
+        }
+    }
+    OpenMeteo::GetForecast(request.Latitude, request.Longitude, forecast);
 }
 
 std::unique_ptr<IWeatherService> MakeWeatherServiceNoaa() {

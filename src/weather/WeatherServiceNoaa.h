@@ -32,6 +32,9 @@ public:
 
     CCurrentWeather GetCurrentWeather(const WeatherRequest& request) override;
     void GetForecast(const WeatherRequest& request, CForecast& forecast);
+    // NDFD's forecast in the USA; elsewhere, and where NDFD fails or has no
+    // period, the worldwide service's.
+    void GetForecastForPlace(const WeatherRequest& request, CForecast& forecast);
     // Raises "WeatherServiceNoaa::GetCurrentWeatherAndForecast (69)" only when
     // both halves fail.
     std::unique_ptr<CWeatherReport> GetCurrentWeatherAndForecast(

@@ -87,7 +87,7 @@ TEST_P(StopDuringTransferTest, StopEndsTheTransferAndTheWorker) {
     WorkResults results;
     if (GetParam() == Stalled::ForecastService) {
         auto work = std::make_unique<CWeatherDownloadWork>(results, MakeWeatherServiceNoaa);
-        work->ForecastRequests.push_back({1, 33.94F, -118.41F, "KLAX"});
+        work->ForecastRequests.push_back({1, 33.94F, -118.41F, "KLAX", true});
         pool.Queue(std::move(work));
         ASSERT_TRUE(WaitUntil([&] { return forecast.CallCount() == 1; }));
     } else {

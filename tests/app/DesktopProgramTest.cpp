@@ -4,10 +4,13 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <zlib.h>
+#include <QColor>
+#include <QDateTime>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
 #include <QLibraryInfo>
+#include <QPainter>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,6 +27,7 @@
 #include "support/ProgramRun.h"
 #include "support/TestPictures.h"
 #include "support/TestSupport.h"
+#include "support/WorldForecastAnswer.h"
 #include "support/XServer.h"
 
 namespace {
@@ -521,6 +525,94 @@ TEST_F(DesktopProgramTest, AFloodOfSilentClientsNeitherSilencesTheProgramNorDoub
     }
     ::setrlimit(RLIMIT_NOFILE, &ours);
     EXPECT_TRUE(Eventually([&] { return Run("terravue", {"--quit"}) == 0; }, 30s));
+    EXPECT_EQ(program->WaitForExit(10s), 1);
+}
+
+// The window's own pixels as the X server holds them (with its alpha, when it has one).
+QImage WindowPicture(const std::string& display, xcb_window_t window) {
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    QImage picture;
+    auto* geometry =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr);
+    if (geometry != nullptr) {
+        auto* image =
+            xcb_get_image_reply(connection,
+                                xcb_get_image(connection, XCB_IMAGE_FORMAT_Z_PIXMAP, window, 0, 0,
+                                              geometry->width, geometry->height, ~0U),
+                                nullptr);
+        if (image != nullptr) {
+            picture = QImage(xcb_get_image_data(image), geometry->width, geometry->height,
+                             image->depth == 32 ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32)
+                          .copy();
+            std::free(image);
+        }
+        std::free(geometry);
+    }
+    xcb_disconnect(connection);
+    return picture;
+}
+
+// A home city in Europe gets the worldwide forecast: the Large local-weather window
+// shows it in seven columns, with the service's credit under them.
+TEST_F(DesktopProgramTest, TheLocalWeatherWindowShowsTheWorldwideForecastOfAHomeCityInEurope) {
+    LoopbackHttpServer services;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    services.Route(
+        "/metar/LFPO.TXT",
+        Answer(200, now.toString("yyyy/MM/dd HH:mm").toStdString() + "\nLFPO " +
+                        now.toString("ddHHmm").toStdString() + "Z 00000KT CAVOK 21/12 Q1015\n"));
+    services.Route(
+        "/v1/forecast?latitude=48.733&longitude=2.400"
+        "&hourly=temperature_2m,weather_code&timezone=auto&forecast_days=8",
+        Answer(200, WorldForecastAnswer(7200)));
+    WriteWholeFile(home_.Folder() + ".config/Nimbara/Options.txt",
+                   "HomeCity=113600;LFPO;France;Paris;Orly;48.733;2.4\r\n");
+    auto program = Start("nimbara", {},
+                         {{"no_proxy", "127.0.0.1"},
+                          {"SKYVANE_METAR_URL", services.BaseUrl() + "/metar"},
+                          {"SKYVANE_WORLD_FORECAST_URL", services.BaseUrl() + "/v1/forecast"}});
+    ASSERT_TRUE(Eventually([&] { return HoldsFiles(DataFolder("Nimbara") + "Wallpaper"); }));
+    ASSERT_EQ(Run("nimbara", {"--local-weather"}), 0);
+
+    // Small until the forecast is there, then seven columns wide.
+    const std::string xdotool = "DISPLAY=" + server_.Display() + " xdotool ";
+    std::string found;
+    ASSERT_TRUE(Eventually([&] {
+        found = CommandOutput(xdotool +
+                              "search --onlyvisible --name '^Local Weather$' getwindowgeometry %@");
+        return found.find("Geometry: 521x") != std::string::npos;
+    })) << found;
+    const auto window = static_cast<xcb_window_t>(std::stoul(found.substr(found.find(' ') + 1)));
+    const QImage shown = WindowPicture(server_.Display(), window);
+    ASSERT_EQ(shown.width(), 521);
+
+    // The credit is white text right under the night row, which the panel's bottom
+    // edge follows by 20 pixels.
+    int white = 0;
+    for (int y = shown.height() - 32; y < shown.height() - 20; ++y) {
+        for (int x = 30; x < 30 + 7 * 68; ++x) {
+            const QColor colour = shown.pixelColor(x, y);
+            white += std::min({colour.red(), colour.green(), colour.blue()}) >= 200 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(white, 100);
+    const auto requests = services.RequestsSeen();
+    EXPECT_EQ(std::count_if(requests.begin(), requests.end(),
+                            [](const SeenRequest& request) {
+                                return request.Target.starts_with("/v1/forecast");
+                            }),
+              1);
+    if (const char* file = std::getenv("SKYVANE_LOCAL_WEATHER_PICTURE")) {
+        // As the README shows the window: over a plain backdrop.
+        QImage framed(shown.size() + QSize(40, 40), QImage::Format_RGB32);
+        framed.fill(QColor(138, 155, 168));
+        QPainter painter(&framed);
+        painter.drawImage(20, 20, shown);
+        painter.end();
+        framed.save(QString::fromUtf8(file));
+    }
+    EXPECT_EQ(Run("nimbara", {"--quit"}), 0);
     EXPECT_EQ(program->WaitForExit(10s), 1);
 }
 

@@ -15,6 +15,7 @@
 #include "support/HostilePictures.h"
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
+#include "support/WorldForecastAnswer.h"
 #include "weather/soap/NdfdTestServer.h"
 
 namespace {
@@ -233,14 +234,16 @@ protected:
         }
         environment_.Set("SKYVANE_METAR_URL", stations_.BaseUrl() + "/metar");
         environment_.Set("SKYVANE_FORECAST_URL", forecast_.Endpoint());
+        environment_.Set("SKYVANE_WORLD_FORECAST_URL", world_.BaseUrl() + "/v1/forecast");
         // Each test's own user folder: the one shared by the test program stays clean.
         environment_.Set("XDG_CONFIG_HOME", config_.Folder());
     }
 
-    QImage Render(const std::string& name, const std::string& extra) {
+    QImage Render(const std::string& name, const std::string& extra,
+                  const std::string& edition = "terravue") {
         const std::string file = output_.Folder() + name;
         const RenderRun run = RunProgram(
-            "terravue", "'" + file + "' --size 620x340 --time 2026-06-21T12:00:00Z" + extra);
+            edition, "'" + file + "' --size 620x340 --time 2026-06-21T12:00:00Z" + extra);
         EXPECT_EQ(run.ExitCode, 0) << run.Errors;
         return QImage(QString::fromStdString(file));
     }
@@ -248,6 +251,7 @@ protected:
     TestSupport::TempFolder config_;
     TestSupport::LoopbackHttpServer stations_;
     NdfdTestServer forecast_;
+    TestSupport::LoopbackHttpServer world_;
     TestSupport::ScopedEnvironment environment_;
 };
 
@@ -269,6 +273,24 @@ TEST_F(OneShotWeatherTest, TheCitiesWeatherIsFetchedAndDrawn) {
     // One kept-alive connection fetched every city.
     EXPECT_EQ(stations_.RequestsSeen().size(), DefaultFavouriteCities().size() + 1);
     EXPECT_EQ(forecast_.CallCount(), 1);
+}
+
+// A home city outside the USA asks the worldwide service for its forecast, once,
+// and never NDFD; the weather edition's picture shows the current weather.
+TEST_F(OneShotWeatherTest, AHomeCityInEuropeGetsItsForecastFromTheWorldwideService) {
+    const std::string paris =
+        "/v1/forecast?latitude=48.733&longitude=2.400"
+        "&hourly=temperature_2m,weather_code&timezone=auto&forecast_days=8";
+    world_.Route(paris, TestSupport::Answer(200, TestSupport::WorldForecastAnswer()));
+    TestSupport::WriteWholeFile(config_.Folder() + "Nimbara/Options.txt",
+                                "HomeCity=113600;LFPO;France;Paris;Orly;48.733;2.4\r\n");
+    const QImage plain = Render("plain.png", "", "nimbara");
+    const QImage withWeather = Render("weather.png", " --weather", "nimbara");
+    EXPECT_NE(plain, withWeather);
+    const auto asked = world_.RequestsSeen();
+    ASSERT_EQ(asked.size(), 1U);
+    EXPECT_EQ(asked[0].Target, paris);
+    EXPECT_EQ(forecast_.CallCount(), 0);
 }
 
 TEST_F(OneShotWeatherTest, WithTheServicesDownThePictureIsDrawnWithoutWeather) {

@@ -80,20 +80,25 @@ TEST_F(WeatherQueueTest, UsHomeCityWithStaleForecastAsksForBothWhateverTheCurren
     EXPECT_EQ(request.Station, "K1");
 }
 
-TEST_F(WeatherQueueTest, OnlyTheExactCountryUsaGetsAForecast) {
-    for (const char* country : {"usa", "UK"}) {
-        options_.HomeCity = new City(MakeCity(1, country, 61, 61));
+// Every home city gets a forecast; only the exact country "USA" asks NDFD first.
+TEST_F(WeatherQueueTest, EveryHomeCityGetsAForecastAndOnlyTheExactCountryUsaFromNdfd) {
+    for (const char* country : {"USA", "usa", "UK"}) {
+        options_.HomeCity = new City(MakeCity(1, country, 0, 61));
         auto work = Make();
         ASSERT_NE(work, nullptr) << country;
-        EXPECT_TRUE(work->ForecastRequests.empty()) << country;
-        EXPECT_EQ(IdsOf(work->CurrentRequests), std::vector<int>{1}) << country;
+        ASSERT_EQ(IdsOf(work->ForecastRequests), std::vector<int>{1}) << country;
+        EXPECT_EQ(work->ForecastRequests[0].InUsa, std::string(country) == "USA") << country;
+        EXPECT_TRUE(work->CurrentRequests.empty()) << country;
     }
-    options_.HomeCity = new City(MakeCity(1, "UK", 0, 61));
-    EXPECT_EQ(Make(), nullptr);
+    options_.HomeCity = new City(MakeCity(1, "UK", 61, 59));
+    auto work = Make();
+    ASSERT_NE(work, nullptr);
+    EXPECT_TRUE(work->ForecastRequests.empty());
+    EXPECT_EQ(IdsOf(work->CurrentRequests), std::vector<int>{1});
 }
 
 TEST_F(WeatherQueueTest, StaleFavouritesFollowTheHomeCityInListOrderWithoutForecast) {
-    options_.HomeCity = new City(MakeCity(1, "UK", 90, 90));
+    options_.HomeCity = new City(MakeCity(1, "UK", 90, 0));
     *options_.Cities = {MakeCity(5, "USA", 120, 120), MakeCity(3, "UK", 10, 120),
                         MakeCity(4, "UK", 61, 0)};
     auto work = Make();
@@ -118,7 +123,7 @@ class WeatherQueueHiddenWeatherTest : public WeatherQueueTest,
 
 TEST_P(WeatherQueueHiddenWeatherTest, WithoutShownWeatherOnlyTheHomeCityIsAskedSilently) {
     options_.ShowWeather = false;
-    options_.HomeCity = new City(MakeCity(1, "UK", 90, 90));
+    options_.HomeCity = new City(MakeCity(1, "UK", 90, 0));
     *options_.Cities = {MakeCity(2, "UK", 90, 90)};
     auto work = Make(GetParam().Kind, GetParam().Mode);
     if (!GetParam().HomeQueued) {
@@ -138,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HiddenWeatherCase{EnumAppKind::Weather, EnumAppMode::ScreenSaver, true}));
 
 TEST_F(WeatherQueueTest, WeatherEditionScreenSaverSkipsFavourites) {
-    options_.HomeCity = new City(MakeCity(1, "UK", 90, 90));
+    options_.HomeCity = new City(MakeCity(1, "UK", 90, 0));
     *options_.Cities = {MakeCity(2, "UK", 90, 90)};
     auto work = Make(EnumAppKind::Weather, EnumAppMode::ScreenSaver);
     ASSERT_NE(work, nullptr);

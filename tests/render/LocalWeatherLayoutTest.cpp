@@ -39,6 +39,11 @@ TEST(LocalWeatherLayoutTest, LargeGrowsWithItsColumnsAndRowsAndWithoutColumnsIsS
     EXPECT_EQ(one.Text, QRect(10, 85, 295, 40 + 12 + 155));
     EXPECT_EQ(one.Picture, QSize(315, 75 + 207 + 20));
 
+    // A credit line adds its height under the rows, not its width.
+    const LargeGeometry credited = LargeLayout(7, 5.0, 5.0, true);
+    EXPECT_EQ(credited.Picture, QSize(521, 260 + CreditHeight));
+    EXPECT_EQ(credited.Panel, QRect(0, 75, 521, 185 + CreditHeight));
+
     const LargeGeometry none = LargeLayout(0, 5.0, 5.0);
     EXPECT_EQ(none.Picture, SmallSize);
     EXPECT_EQ(none.Panel, SmallPanel);

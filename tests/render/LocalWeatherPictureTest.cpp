@@ -227,6 +227,36 @@ TEST_F(LocalWeatherPictureTest, LargeWithAStaleOrEmptyForecastIsAsLargeAsSmall) 
     EXPECT_EQ(Compose(CSettings::ModeLarge).size(), QSize(290, 160));
 }
 
+// The worldwide service's data are credited under the columns, ending with the
+// last one; the NDFD forecast needs no credit.
+TEST_F(LocalWeatherPictureTest, AWorldwideForecastIsCreditedUnderItsColumns) {
+    SetForecast(14, 6);
+    const QImage ndfd = Compose(CSettings::ModeLarge);
+    ASSERT_EQ(ndfd.size(), QSize(521, 260));
+    EXPECT_TRUE(TextBounds(ndfd.copy(0, 240, 521, 20)).isNull());
+
+    Home().Forecast.Source = ForecastSource::OpenMeteo;
+    const QImage credited = Compose(CSettings::ModeLarge);
+    ASSERT_EQ(credited.size(), QSize(521, 272));
+    const QRect credit = TextBounds(credited.copy(0, 240, 521, 32)).translated(0, 240);
+    ASSERT_FALSE(credit.isNull());
+    EXPECT_GT(credit.top(), 240);
+    EXPECT_LE(credit.bottom(), 240 + 12);
+    EXPECT_LE(credit.right(), 30 + 7 * 68);
+    EXPECT_GT(credit.right(), 30 + 7 * 68 - 12);
+    EXPECT_GT(credit.width(), 100);
+    // Everything above stays as it was, down to where the panel's bottom edge begins.
+    EXPECT_EQ(credited.copy(0, 0, 521, 230), ndfd.copy(0, 0, 521, 230));
+
+    // One column is narrower than the credit: it stays inside the panel.
+    SetForecast(2, 6);
+    const QImage narrow = Compose(CSettings::ModeLarge);
+    const QRect narrowCredit = TextBounds(narrow.copy(0, 240, narrow.width(), 32));
+    ASSERT_FALSE(narrowCredit.isNull());
+    EXPECT_GE(narrowCredit.left(), 10);
+    EXPECT_LE(narrowCredit.right(), narrow.width() - 10);
+}
+
 TEST(ForecastTemperatureTextTest, MaximumOverMinimumWithDashesForWhatIsMissing) {
     EXPECT_EQ(ForecastTemperatureText(22.2F, 12.8F, false), "72\u00B0/55\u00B0");
     EXPECT_EQ(ForecastTemperatureText(Nullable<float>(), 12.8F, false), "--/55\u00B0");

@@ -32,6 +32,9 @@ int main(int argc, char** argv) {
                              "SKYVANE_FORECAST_URL", "SKYVANE_SITE_ROOT"}) {
         unsetenv(name);
     }
+    // A closed port: the worldwide forecast is asked whenever NDFD fails, also
+    // in tests that never think of it.
+    setenv("SKYVANE_WORLD_FORECAST_URL", "http://127.0.0.1:9/v1/forecast", 1);
 #ifdef SKYVANE_TEST_GUI
     // Offscreen, as the test's own configuration of it may say.
     const char* platform = std::getenv("QT_QPA_PLATFORM");

@@ -1,4 +1,4 @@
-# Runs skyvane-inspect metar and dwml (path in INSPECT) on the weather fixtures
+# Runs skyvane-inspect metar, dwml and open-meteo (path in INSPECT) on the weather fixtures
 # (folder in DATA) and checks their JSON lines and exit codes.
 
 include(${CMAKE_CURRENT_LIST_DIR}/InspectTestSupport.cmake)
@@ -68,6 +68,35 @@ expect_output(1 "{\"error\": \"Util::ParseDigits (536)\"}\n"
 expect_output(1 "{\"error\": \"NoaaDwml::Parse12HourlyForecast (162)\"}\n"
     dwml ${DATA}/KLAX.TXT)
 
+# A saved worldwide answer prints its periods as dwml does, from the one under
+# way at the given instant; over, or unreadable, it is an error.
+run_inspect(open-meteo ${DATA}/open-meteo-berlin.json --now 2025-09-08T16:30:00Z)
+string(REGEX REPLACE "\n$" "" trimmed "${out}")
+string(REPLACE "\n" ";" lines "${trimmed}")
+list(LENGTH lines count)
+if(NOT code EQUAL 0 OR NOT count EQUAL 14)
+    fail("open-meteo of the saved answer gave ${code} and ${count} lines: ${out} ${err}")
+endif()
+list(GET lines 0 first)
+if(NOT first STREQUAL "{\"start\": \"2025-09-08T18:00:00\", \"end\": \"2025-09-09T06:00:00\", \"summary\": \"Fog\", \"code\": \"Fog\", \"code_value\": 2, \"min\": 13.4, \"max\": 22.4}")
+    fail("first period: ${first}")
+endif()
+list(GET lines 13 last)
+if(NOT last MATCHES "\"start\": \"2025-09-15T06:00:00\".*\"min\": null, \"max\": 19.2}$")
+    fail("last period: ${last}")
+endif()
+foreach(line IN LISTS lines)
+    string(JSON members ERROR_VARIABLE json_error LENGTH "${line}")
+    if(json_error OR NOT members EQUAL 7)
+        fail("not a JSON object of seven members: ${line} ${json_error}")
+    endif()
+endforeach()
+expect_output(1 "{\"error\": \"OpenMeteo::ParseForecast (265)\"}\n"
+    open-meteo ${DATA}/open-meteo-berlin.json --now 2025-10-01T00:00:00Z)
+expect_output(1 "{\"error\": \"OpenMeteo::ParseForecast (231)\"}\n"
+    open-meteo ${DATA}/dwml-7day.xml)
+expect_output(1 "{\"error\": \"UtilFile::ReadFileAscii (12)\"}\n" open-meteo /dev/zero)
+
 expect_refused(metar)
 expect_refused(metar ${DATA}/KLAX.TXT extra)
 expect_refused(metar ${DATA}/KLAX.TXT --now)
@@ -75,6 +104,10 @@ expect_refused(metar ${DATA}/KLAX.TXT --now 2013-03-28)
 expect_refused(metar ${DATA}/KLAX.TXT --later)
 expect_refused(dwml)
 expect_refused(dwml ${DATA}/dwml-7day.xml extra)
+expect_refused(open-meteo)
+expect_refused(open-meteo ${DATA}/open-meteo-berlin.json extra)
+expect_refused(open-meteo ${DATA}/open-meteo-berlin.json --now)
+expect_refused(open-meteo ${DATA}/open-meteo-berlin.json --later)
 
 if(failures GREATER 0)
     message(FATAL_ERROR "${failures} check(s) failed")

@@ -2,6 +2,7 @@
 
 #include "support/LoopbackHttpServer.h"
 #include "support/TestSupport.h"
+#include "support/WorldForecastAnswer.h"
 #include "weather/WeatherServiceNoaa.h"
 #include "weather/soap/NdfdClient.h"
 #include "weather/soap/NdfdTestServer.h"
@@ -17,11 +18,21 @@ std::string Fixture(const std::string& name) {
 }
 
 WeatherRequest Request(int id, const std::string& station) {
-    return WeatherRequest{id, 33.94F, -118.41F, station};
+    return WeatherRequest{id, 33.94F, -118.41F, station, true};
 }
 
-// Both services on loopback: station files under /metar/, the forecast service
-// answering the seven-day document.
+WeatherRequest ParisRequest() {
+    return WeatherRequest{7, 48.733F, 2.4F, "LFPO", false};
+}
+
+// What the worldwide service is asked for Paris.
+constexpr const char* ParisTarget =
+    "/v1/forecast?latitude=48.733&longitude=2.400"
+    "&hourly=temperature_2m,weather_code&timezone=auto&forecast_days=8";
+
+// All three services on loopback: station files under /metar/, the forecast
+// service answering the seven-day document and the worldwide one today's
+// answer for Paris.
 class WeatherServiceNoaaTest : public ::testing::Test {
 protected:
     WeatherServiceNoaaTest() {
@@ -29,13 +40,18 @@ protected:
         metar.Route("/metar/KSFO.TXT",
                     Answer(200, "2013/03/27 19:56\nKSFO 271956Z 29012KT 10SM OVC015 M05/M12\n"));
         metar.Route("/metar/KJFK.TXT", Answer(404, "not found"));
+        metar.Route("/metar/LFPO.TXT", Answer(404, "not found"));
         forecast.AnswerWith(Fixture("dwml-7day.xml"));
+        world.Route(ParisTarget, Answer(200, TestSupport::WorldForecastAnswer()));
     }
 
     LoopbackHttpServer metar;
     NdfdTestServer forecast;
+    LoopbackHttpServer world;
     TestSupport::ScopedEnvironment metarUrl{"SKYVANE_METAR_URL", metar.BaseUrl() + "/metar"};
     TestSupport::ScopedEnvironment forecastUrl{"SKYVANE_FORECAST_URL", forecast.Endpoint()};
+    TestSupport::ScopedEnvironment worldUrl{"SKYVANE_WORLD_FORECAST_URL",
+                                            world.BaseUrl() + "/v1/forecast"};
 };
 
 TEST_F(WeatherServiceNoaaTest, StationsShareOneConnectionAndAMissingOneDoesNotStopTheNext) {
@@ -113,6 +129,58 @@ TEST_F(WeatherServiceNoaaTest, AFailedHalfKeepsItsInitialTime) {
     EXPECT_EQ(TestSupport::LocationOf<ApplicationException>(
                   [&] { service.GetCurrentWeatherAndForecast(Request(1, "KJFK")); }),
               "WeatherServiceNoaa::GetCurrentWeatherAndForecast (69)");
+}
+
+// Outside the USA only the worldwide service is asked, once, for the place.
+TEST_F(WeatherServiceNoaaTest, AHomeCityOutsideTheUsaGetsTheWorldwideForecast) {
+    WeatherServiceNoaa service;
+    const auto report = service.GetCurrentWeatherAndForecast(ParisRequest());
+    EXPECT_EQ(report->Current.ReportDateTime, InitialReportDateTime());
+    EXPECT_GT(report->Forecast.ReportDateTime, InitialReportDateTime());
+    EXPECT_EQ(report->Forecast.Source, ForecastSource::OpenMeteo);
+    EXPECT_EQ(report->Forecast.Items.size(), 14U);
+    EXPECT_EQ(forecast.CallCount(), 0);
+    const auto requests = world.RequestsSeen();
+    ASSERT_EQ(requests.size(), 1U);
+    EXPECT_EQ(requests[0].Target, ParisTarget);
+}
+
+// In the USA NDFD comes first; when it fails, or has no period for the place,
+// the worldwide service is asked, and when both fail the forecast is not
+// replaced.
+TEST_F(WeatherServiceNoaaTest, AUsHomeCityFallsBackOnTheWorldwideForecast) {
+    WeatherServiceNoaa service;
+    world.Route(
+        "/v1/forecast?latitude=33.940&longitude=-118.410"
+        "&hourly=temperature_2m,weather_code&timezone=auto&forecast_days=8",
+        Answer(200, TestSupport::WorldForecastAnswer(-7 * 3600)));
+    EXPECT_EQ(service.GetCurrentWeatherAndForecast(Request(1, "KLAX"))->Forecast.Source,
+              ForecastSource::Ndfd);
+    EXPECT_TRUE(world.RequestsSeen().empty());
+
+    for (const bool fault : {true, false}) {
+        if (fault) {
+            forecast.FailWith("Point with latitude 33.94 longitude -118.41 is not on an NDFD grid");
+        } else {
+            forecast.AnswerWith(
+                "<dwml><data><parameters><weather time-layout=\"k\"/>"
+                "<conditions-icon time-layout=\"k\"/></parameters>"
+                "<time-layout><layout-key>k</layout-key></time-layout></data></dwml>");
+        }
+        const auto report = service.GetCurrentWeatherAndForecast(Request(1, "KLAX"));
+        EXPECT_EQ(report->Forecast.Source, ForecastSource::OpenMeteo) << fault;
+        EXPECT_EQ(report->Forecast.Items.size(), 14U) << fault;
+    }
+    EXPECT_EQ(world.RequestsSeen().size(), 2U);
+
+    // A worldwide answer larger than a text may be is refused like any other.
+    ServerResponse huge;
+    huge.Behaviour = TestSupport::ServerBehaviour::Huge;
+    huge.HugeSize = 2 * 1024 * 1024;
+    world.Route(world.RequestsSeen().back().Target, huge);
+    const auto report = service.GetCurrentWeatherAndForecast(Request(1, "KLAX"));
+    EXPECT_EQ(report->Current.ReportDateTime, DateTime(2013, 3, 27, 18, 51, 0));
+    EXPECT_EQ(report->Forecast.ReportDateTime, InitialReportDateTime());
 }
 
 // The work item over the real client: a missing station costs one pause and

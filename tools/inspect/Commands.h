@@ -18,3 +18,4 @@ int RunZones(const std::vector<std::string>& arguments);
 int RunZoneTime(const std::vector<std::string>& arguments);
 int RunMetar(const std::vector<std::string>& arguments);
 int RunDwml(const std::vector<std::string>& arguments);
+int RunOpenMeteo(const std::vector<std::string>& arguments);

@@ -12,6 +12,7 @@
 #include "net/TransferLimits.h"
 #include "weather/Dwml.h"
 #include "weather/Metar.h"
+#include "weather/OpenMeteo.h"
 
 namespace {
 
@@ -56,8 +57,8 @@ std::string JsonDegrees(const Nullable<float>& degrees) {
     return std::string(text, result.ptr);
 }
 
-// Forecast temperatures are conversions from Fahrenheit: two decimals, and
-// always written as decimals (30.0, 20.56).
+// Forecast temperatures are conversions from Fahrenheit or tenths of a degree:
+// two decimals, and always written as decimals (30.0, 20.56).
 std::string JsonForecastDegrees(const Nullable<float>& degrees) {
     if (!IsJsonNumber(degrees)) {
         return "null";
@@ -71,6 +72,17 @@ std::string JsonForecastDegrees(const Nullable<float>& degrees) {
         written += ".0";
     }
     return written;
+}
+
+// One line per period, the same for both forecast services.
+void PrintPeriods(const CForecast& forecast) {
+    for (const CForecastItem& item : forecast.Items) {
+        std::printf("{\"start\": %s, \"end\": %s, \"summary\": %s, %s, \"min\": %s, \"max\": %s}\n",
+                    JsonTime(item.Start).c_str(), JsonTime(item.End).c_str(),
+                    JsonString(item.WeatherSummary).c_str(), JsonCode(item.WeatherCode).c_str(),
+                    JsonForecastDegrees(item.MinTemprature).c_str(),
+                    JsonForecastDegrees(item.MaxTemprature).c_str());
+    }
 }
 
 int PrintError(const std::string& what) {
@@ -93,7 +105,7 @@ int RunReporting(Function&& function) {
     }
 }
 
-// A station file or forecast document, bounded as the program bounds the same
+// A station file or forecast answer, bounded as the program bounds the same
 // text when it downloads it; a FIFO or device is refused, not waited on.
 std::string ReadInput(const std::string& path) {
     return UtilFile::ReadFileAscii(path, TransferLimits{}.MaxTextBytes);
@@ -151,13 +163,32 @@ int RunDwml(const std::vector<std::string>& arguments) {
     return RunReporting([&] {
         CForecast forecast;
         NoaaDwml::Parse12HourlyForecast(ReadInput(arguments[0]), forecast);
-        for (const CForecastItem& item : forecast.Items) {
-            std::printf(
-                "{\"start\": %s, \"end\": %s, \"summary\": %s, %s, \"min\": %s, \"max\": %s}\n",
-                JsonTime(item.Start).c_str(), JsonTime(item.End).c_str(),
-                JsonString(item.WeatherSummary).c_str(), JsonCode(item.WeatherCode).c_str(),
-                JsonForecastDegrees(item.MinTemprature).c_str(),
-                JsonForecastDegrees(item.MaxTemprature).c_str());
+        PrintPeriods(forecast);
+    });
+}
+
+int RunOpenMeteo(const std::vector<std::string>& arguments) {
+    std::vector<std::string> positional;
+    DateTime now = DateTime::UtcNow();
+    for (std::size_t index = 0; index < arguments.size(); ++index) {
+        const std::string& argument = arguments[index];
+        if (argument == "--now") {
+            if (index + 1 == arguments.size()) {
+                throw BadArguments(argument + " needs a value");
+            }
+            now = ParseUtcTime(arguments[++index]);
+        } else if (argument.starts_with("--")) {
+            throw BadArguments("unknown option " + argument);
+        } else {
+            positional.push_back(argument);
         }
+    }
+    if (positional.size() != 1) {
+        throw BadArguments("expects FILE [--now YYYY-MM-DDTHH:MM:SSZ]");
+    }
+    return RunReporting([&] {
+        CForecast forecast;
+        OpenMeteo::ParseForecast(ReadInput(positional[0]), now, forecast);
+        PrintPeriods(forecast);
     });
 }

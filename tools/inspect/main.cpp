@@ -35,6 +35,10 @@ constexpr Command Commands[] = {
      "the periods of a 12-hourly forecast document as JSON lines: start, end, summary, weather "
      "code and the day's minimum and maximum in Celsius",
      RunDwml},
+    {"open-meteo", "FILE [--now YYYY-MM-DDTHH:MM:SSZ]",
+     "the periods of a saved answer of the worldwide forecast service as JSON lines, as dwml "
+     "prints them: those from the one under way at the given instant (default: now) on",
+     RunOpenMeteo},
 };
 
 }  // namespace
