@@ -92,15 +92,16 @@ QImage GreyForm(const QImage& picture) {
 QImage DownloadCloudsWork::GenClouds(const std::string& path) {
     static constexpr const char* Location = "DownloadCloudsWork::GenClouds (122)";
     Graphics::PictureFile file(path, Graphics::WorldPicture);
-    const QImage source = file.ReadWithin(LayerBounds);
+    QImage source = file.ReadWithin(LayerBounds);
     if (source.isNull()) {
         throw ApplicationException(Location, file.Problem().c_str());
     }
-    return GenCloudsFromPicture(source);
+    return GenCloudsFromPicture(std::move(source));
 }
 
-QImage DownloadCloudsWork::GenCloudsFromPicture(const QImage& picture) {
-    const QImage source = GreyForm(picture);
+QImage DownloadCloudsWork::GenCloudsFromPicture(QImage picture) {
+    QImage source = GreyForm(picture);
+    picture = QImage();
     const bool indexed = source.format() == QImage::Format_Indexed8;
     const int width = source.width();
     const int height = source.height();
@@ -124,7 +125,11 @@ QImage DownloadCloudsWork::GenCloudsFromPicture(const QImage& picture) {
         }
     }
 
-    QImage result(width, height, QImage::Format_Grayscale8);
+    // A grey picture that nothing else holds becomes the layer in place, so that the
+    // layer never costs a second picture.
+    const bool inPlace = !indexed && source.isDetached();
+    QImage result = inPlace ? std::move(source) : QImage(width, height, QImage::Format_Grayscale8);
+    const QImage& from = inPlace ? result : source;
     if (result.isNull()) {
         static constexpr const char* Location = "DownloadCloudsWork::GenClouds (150)";
         throw ApplicationException(Location);
@@ -142,7 +147,7 @@ QImage DownloadCloudsWork::GenCloudsFromPicture(const QImage& picture) {
             }
             tableThreshold = threshold;
         }
-        const std::uint8_t* in = source.constScanLine(row);
+        const std::uint8_t* in = from.constScanLine(row);
         std::uint8_t* out = result.scanLine(row);
         for (int x = 0; x < width; ++x) {
             out[x] = densityOfByte[in[x]];

@@ -74,7 +74,7 @@ public:
     // locations "DownloadCloudsWork::GenClouds (122)" to "(150)" or a validation error.
     static QImage GenClouds(const std::string& path);
     // The same for a picture already decoded; it must be 8-bit palette or 8-bit grey.
-    static QImage GenCloudsFromPicture(const QImage& source);
+    static QImage GenCloudsFromPicture(QImage source);
 
     // All tests in order; raises on the first failure. Only the part of a tested
     // place that lies inside the picture is looked at.
