@@ -9,6 +9,7 @@
 #include "app/AppLog.h"
 #include "core/Exceptions.h"
 #include "render/Background.h"
+#include "render/Graphics.h"
 
 WallpaperController::WallpaperController(std::unique_ptr<WallpaperOutput> output, Composer composer,
                                          QObject* parent)
@@ -97,6 +98,7 @@ void WallpaperController::RestoreUserWallpaper() {
 void WallpaperController::OnPicturesHandled(bool set) {
     // The refresh's pictures are gone: their memory goes back to the system rather
     // than staying with the process all day.
+    Graphics::ReleaseSparePicture();
     ::malloc_trim(0);
     emit refreshed(set);
     if (std::exchange(pending_, false)) {

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <cerrno>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <system_error>
 
@@ -43,10 +44,32 @@ struct Mapping {
     std::size_t Length;
 };
 
+// The memory of the last large picture that went, kept for the next of about its
+// size: a map let go and the picture made next (the night layer, then the screen's
+// picture) then share pages the system has already handed out.
+std::mutex spareLock;
+Mapping spare{nullptr, 0};
+
 void Unmap(void* info) {
     auto* mapping = static_cast<Mapping*>(info);
-    ::munmap(mapping->Address, mapping->Length);
+    {
+        const std::lock_guard<std::mutex> lock(spareLock);
+        std::swap(*mapping, spare);
+    }
+    if (mapping->Address != nullptr) {
+        ::munmap(mapping->Address, mapping->Length);
+    }
     delete mapping;
+}
+
+// The spare memory when it holds bytes and wastes no more than a quarter of it.
+std::optional<Mapping> TakeSpare(std::size_t bytes) {
+    const std::lock_guard<std::mutex> lock(spareLock);
+    if (spare.Address == nullptr || spare.Length < bytes ||
+        spare.Length - bytes > spare.Length / 4) {
+        return std::nullopt;
+    }
+    return std::exchange(spare, Mapping{nullptr, 0});
 }
 
 std::string SizeText(int width, int height) {
@@ -267,15 +290,33 @@ QImage NewPicture(QSize size, QImage::Format format) {
     if (bytes < OwnMappingBytes) {
         return QImage(size, format);
     }
-    void* address = ::mmap(nullptr, static_cast<std::size_t>(bytes), PROT_READ | PROT_WRITE,
-                           MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (address == MAP_FAILED) {
-        return QImage();
+    auto* mapping = new Mapping{nullptr, 0};
+    if (std::optional<Mapping> kept = TakeSpare(static_cast<std::size_t>(bytes))) {
+        *mapping = *kept;
+    } else {
+        void* address = ::mmap(nullptr, static_cast<std::size_t>(bytes), PROT_READ | PROT_WRITE,
+                               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (address == MAP_FAILED) {
+            delete mapping;
+            return QImage();
+        }
+        ::madvise(address, static_cast<std::size_t>(bytes), MADV_HUGEPAGE);
+        *mapping = Mapping{address, static_cast<std::size_t>(bytes)};
     }
-    ::madvise(address, static_cast<std::size_t>(bytes), MADV_HUGEPAGE);
-    auto* mapping = new Mapping{address, static_cast<std::size_t>(bytes)};
+    void* address = mapping->Address;
     return QImage(static_cast<uchar*>(address), size.width(), size.height(), bytesPerLine, format,
                   Unmap, mapping);
+}
+
+void ReleaseSparePicture() {
+    Mapping mapping{nullptr, 0};
+    {
+        const std::lock_guard<std::mutex> lock(spareLock);
+        std::swap(mapping, spare);
+    }
+    if (mapping.Address != nullptr) {
+        ::munmap(mapping.Address, mapping.Length);
+    }
 }
 
 PictureResult ReadPicture(const std::string& path, PictureBounds bounds) {

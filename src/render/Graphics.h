@@ -88,8 +88,10 @@ private:
 // A new picture of the size and format, uncleared; null when there is no memory for
 // it. A large one has memory of its own, in huge pages where the system has them
 // (the maps' tens of megabytes then cost a few page faults rather than thousands),
-// given back to the system the moment the picture goes.
+// kept for the next large picture of about its size once the picture goes, until
+// ReleaseSparePicture gives it back to the system.
 QImage NewPicture(QSize size, QImage::Format format);
+void ReleaseSparePicture();
 
 // A picture and, when there is none, why.
 struct PictureResult {
