@@ -112,24 +112,25 @@ WallpaperJob MakeWallpaperJob(Application& application, bool perMonitor) {
     }
     const std::vector<Screen> screens = GetScreens();
     const DateTime utcNow = DateTime::UtcNow();
-    if (Kind() == EnumAppKind::Weather) {
+    const auto drawnHere = [&](const auto& drawScreen) -> WallpaperJob {
         std::vector<WallpaperPicture> pictures = ComposeWallpaper(
             screens, perMonitor, [&](const std::vector<Screen>& own, const auto& take) {
                 for (const Screen& screen : own) {
-                    take(ComposeWeatherPicture(application.Options, application.Pictures, {screen},
-                                               utcNow));
+                    take(drawScreen(screen));
                 }
             });
         return {[pictures = std::move(pictures)] { return pictures; }, {}};
+    };
+    if (Kind() == EnumAppKind::Weather) {
+        return drawnHere([&](const Screen& screen) {
+            return ComposeWeatherPicture(application.Options, application.Pictures, {screen},
+                                         utcNow);
+        });
     }
     if (application.FormEarth && application.FormEarth->isVisible()) {
-        std::vector<WallpaperPicture> pictures = ComposeWallpaper(
-            screens, perMonitor, [&](const std::vector<Screen>& own, const auto& take) {
-                for (const Screen& screen : own) {
-                    take(application.Renderer.ComposeEarth(application.Options, screen, utcNow));
-                }
-            });
-        return {[pictures = std::move(pictures)] { return pictures; }, {}};
+        return drawnHere([&](const Screen& screen) {
+            return application.Renderer.ComposeEarth(application.Options, screen, utcNow);
+        });
     }
     struct Copies {
         COptions Options;
