@@ -202,10 +202,11 @@ void Earth_Refresh(benchmark::State& state) {
 }
 BENCHMARK(Earth_Refresh)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The resident program's refresh as its main thread sees it: the maps read again
-// (the night and cloud layers on helpers) and laid at their own size with the mask
-// kept, the wallpaper composed, then every picture let go. Writing the picture
-// happens on the wallpaper's own thread and is not counted.
+// The compose of the resident program's refresh, which runs on the background: the
+// maps read again (the night and cloud layers beside the day map) and laid at their
+// own size with the mask kept, the wallpaper composed, then every picture let go.
+// Writing the picture is not counted; what the main thread does is measured by
+// bench/desktop-idle.sh.
 void Earth_LeanRefresh(benchmark::State& state) {
     EnsureGuiApplication();
     COptions options(EnumAppKind::Earth, OptionsFiles{"", "", "", AssetsFolder + "Earth/"});

@@ -45,11 +45,9 @@ bool HyprpaperWallpaper::Set(const std::string& picturePath) {
 }
 
 bool HyprpaperWallpaper::SetEach(const std::vector<MonitorPicture>& pictures) {
-    bool succeeded = !pictures.empty();
-    for (const MonitorPicture& picture : pictures) {
-        succeeded = Show(picture.Monitor, picture.Path) && succeeded;
-    }
-    return succeeded;
+    return ShowOnEachMonitor(pictures, [this](const std::string& monitor, const std::string& path) {
+        return Show(monitor, path);
+    });
 }
 
 bool HyprpaperWallpaper::Restore(const RecordedWallpaper& recorded) {

@@ -156,3 +156,12 @@ std::unique_ptr<WallpaperBackend> MakeWallpaperBackend() {
                           << "X display" << session.XDisplay;
     return nullptr;
 }
+
+bool ShowOnEachMonitor(const std::vector<MonitorPicture>& pictures,
+                       const std::function<bool(const std::string&, const std::string&)>& show) {
+    bool succeeded = !pictures.empty();
+    for (const MonitorPicture& picture : pictures) {
+        succeeded = show(picture.Monitor, picture.Path) && succeeded;
+    }
+    return succeeded;
+}

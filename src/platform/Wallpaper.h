@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -58,6 +59,11 @@ public:
     // picture instead: that is how a stale wallpaper of an earlier run is dropped.
     virtual bool Restore(const RecordedWallpaper& recorded) = 0;
 };
+
+// Shows each monitor's picture through show(monitor, path), every one even after one
+// failed; true when there was a picture and all were shown.
+bool ShowOnEachMonitor(const std::vector<MonitorPicture>& pictures,
+                       const std::function<bool(const std::string&, const std::string&)>& show);
 
 // The kinds of desktop a backend exists for.
 enum class WallpaperDesktop {

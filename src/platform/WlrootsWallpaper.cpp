@@ -151,11 +151,9 @@ bool SwwwWallpaper::Set(const std::string& picturePath) {
 }
 
 bool SwwwWallpaper::SetEach(const std::vector<MonitorPicture>& pictures) {
-    bool succeeded = !pictures.empty();
-    for (const MonitorPicture& picture : pictures) {
-        succeeded = Show(picture.Monitor, picture.Path) && succeeded;
-    }
-    return succeeded;
+    return ShowOnEachMonitor(pictures, [this](const std::string& monitor, const std::string& path) {
+        return Show(monitor, path);
+    });
 }
 
 bool SwwwWallpaper::Restore(const RecordedWallpaper& recorded) {
