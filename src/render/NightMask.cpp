@@ -57,14 +57,10 @@ void FillRange(std::uint8_t* row, int first, int last, std::uint8_t shade) {
     }
 }
 
-struct RowState {
-    int StartColumn = 0;
-    bool Completed = false;
-};
-
 // One half of the picture from the equator toward its pole (step -1 north,
-// +1 south), for every level in turn. The halves share no rows, so they can be
-// built at the same time.
+// +1 south), row by row, every level of a row in turn from the brightest: the
+// sun's terms of a latitude serve all of its levels. The halves share no rows, so
+// they can be built at the same time.
 class HalfBuilder {
 public:
     HalfBuilder(std::uint8_t* mask, int width, int height, const DateTime& date,
@@ -75,61 +71,73 @@ public:
           date_(date),
           crossings_(crossings),
           firstRow_(firstRow),
-          step_(step),
-          rows_(static_cast<std::size_t>(height)) {}
+          step_(step) {}
 
     void Build() {
-        for (const ShadeLevel& level : ShadeLevels()) {
-            BuildLevel(level);
+        std::array<LevelState, ShadeLevelCount> states;
+        states.fill(LevelState{width_ - 1});
+        for (int row = firstRow_; InHalf(row); row += step_) {
+            BuildRow(row, states);
         }
     }
 
 private:
+    // What a level has seen of the rows toward the pole so far.
+    struct LevelState {
+        int PreviousSpan = 0;
+        bool Growing = false;
+        // No crossings met: the rest of the half is night for this level, or
+        // polar day where its span was still widening.
+        bool Ended = false;
+        bool PolarDay = false;
+    };
+
     bool InHalf(int row) const { return row >= 0 && row < height_; }
     std::uint8_t* Row(int row) const { return mask_ + static_cast<std::ptrdiff_t>(row) * width_; }
 
-    void BuildLevel(const ShadeLevel& level) {
-        int previousSpan = width_ - 1;
-        bool growing = false;
-        for (int row = firstRow_; InHalf(row); row += step_) {
-            RowState& state = rows_[static_cast<std::size_t>(row)];
-            if (state.Completed) {
+    void BuildRow(int row, std::array<LevelState, ShadeLevelCount>& states) {
+        std::uint8_t* pixels = Row(row);
+        const double latitude = 90.0 - row * 180.0 / height_;
+        int startColumn = 0;
+        // A row a level has filled as polar day takes no further crossings.
+        bool completed = false;
+        for (int k = 0; k < ShadeLevelCount; ++k) {
+            const ShadeLevel& level = ShadeLevels()[static_cast<std::size_t>(k)];
+            LevelState& state = states[static_cast<std::size_t>(k)];
+            if (state.PolarDay) {
+                FillRange(pixels, startColumn, width_ - 1, level.Shade);
+                completed = true;
                 continue;
             }
-            const double latitude = 90.0 - row * 180.0 / height_;
+            if (state.Ended || completed) {
+                continue;
+            }
             Nullable<DateTime> sunrise;
             Nullable<DateTime> sunset;
             crossings_(latitude, date_, level.CosZenith, sunrise, sunset);
             if (!sunrise.HasValue() || !sunset.HasValue()) {
-                // A span that widened up to here has become polar day for this
-                // level; otherwise the rows beyond stay night.
-                if (growing) {
-                    FillPolarDay(row, level.Shade);
+                state.Ended = true;
+                if (state.Growing) {
+                    state.PolarDay = true;
+                    FillRange(pixels, startColumn, width_ - 1, level.Shade);
+                    completed = true;
                 }
-                return;
+                continue;
             }
             const int rise = TimeOfDayColumn(sunrise.Value(), width_);
             const int set = TimeOfDayColumn(sunset.Value(), width_);
             int span = 0;
             if (set >= rise) {
-                FillRange(Row(row), rise, set, level.Shade);
+                FillRange(pixels, rise, set, level.Shade);
                 span = set - rise;
             } else {
-                state.StartColumn = std::max(state.StartColumn, std::min(set + 1, width_ - 1));
-                FillRange(Row(row), 0, set, level.Shade);
-                FillRange(Row(row), rise, width_ - 1, level.Shade);
+                startColumn = std::max(startColumn, std::min(set + 1, width_ - 1));
+                FillRange(pixels, 0, set, level.Shade);
+                FillRange(pixels, rise, width_ - 1, level.Shade);
                 span = set + width_ - rise - 2;
             }
-            growing = previousSpan < span;
-            previousSpan = span;
-        }
-    }
-
-    void FillPolarDay(int fromRow, std::uint8_t shade) {
-        for (int row = fromRow; InHalf(row); row += step_) {
-            RowState& state = rows_[static_cast<std::size_t>(row)];
-            FillRange(Row(row), state.StartColumn, width_ - 1, shade);
-            state.Completed = true;
+            state.Growing = state.PreviousSpan < span;
+            state.PreviousSpan = span;
         }
     }
 
@@ -140,7 +148,6 @@ private:
     const SunCrossings& crossings_;
     int firstRow_;
     int step_;
-    std::vector<RowState> rows_;
 };
 
 inline QRgb ShadePixel(QRgb pixel, std::uint32_t weight) {

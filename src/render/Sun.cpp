@@ -117,15 +117,20 @@ double HourAngle(const AngleTerms& latitude, const AngleTerms& declination, doub
     return std::acos(cosZenith / (latitude.Cos * declination.Cos) - latitude.Tan * declination.Tan);
 }
 
-struct SunAtNoonTerms {
+// The sun's position with the terms of its declination that the hour angle needs.
+struct SunWithTerms {
     SunAt Sun;
     AngleTerms Declination;
 };
 
+SunWithTerms WithTerms(const SunAt& sun) {
+    return {sun, TermsOf(sun.Declination)};
+}
+
 // The solar noon of one day, in minutes after 0 h UTC, and the sun then.
 struct Noon {
     double Minutes;
-    SunAtNoonTerms Sun;
+    SunWithTerms Sun;
 };
 
 template <class Position>
@@ -135,7 +140,7 @@ Noon NoonOf(const Position& position, double julianDay, double longitudeWest) {
     const double t2 = JulianCenturies(julianDay - 0.5 + noon1 / MinutesPerDay);
     const double minutes = 720.0 + 4.0 * longitudeWest - position(t2).EquationOfTime;
     const SunAt sun = position(JulianCenturies(julianDay + minutes / MinutesPerDay));
-    return {minutes, {sun, TermsOf(sun.Declination)}};
+    return {minutes, WithTerms(sun)};
 }
 
 // The sun's position as the model gives it. A picture's night mask asks for the
@@ -143,6 +148,7 @@ Noon NoonOf(const Position& position, double julianDay, double longitudeWest) {
 // pure, so the last noon serves unchanged.
 struct ModelPosition {
     SunAt operator()(double t) const { return SunPosition(t); }
+    SunWithTerms WithTermsAt(double t) const { return WithTerms(SunPosition(t)); }
 
     const Noon& NoonOfDay(double julianDay, double longitudeWest) const {
         thread_local double lastDay = std::nan("");
@@ -164,9 +170,10 @@ double CrossingTime(const Position& position, double sign, double julianDay,
                     const AngleTerms& latitude, double longitudeWest, double cosZenith,
                     double noonHourAngle, double noonEquationOfTime) {
     const double first = 720.0 + 4.0 * (longitudeWest + sign * noonHourAngle) - noonEquationOfTime;
-    const SunAt atFirst = position(JulianCenturies(julianDay + first / MinutesPerDay));
-    const double hourAngle = Degrees(HourAngle(latitude, TermsOf(atFirst.Declination), cosZenith));
-    return 720.0 + 4.0 * (longitudeWest + sign * hourAngle) - atFirst.EquationOfTime;
+    const SunWithTerms atFirst =
+        position.WithTermsAt(JulianCenturies(julianDay + first / MinutesPerDay));
+    const double hourAngle = Degrees(HourAngle(latitude, atFirst.Declination, cosZenith));
+    return 720.0 + 4.0 * (longitudeWest + sign * hourAngle) - atFirst.Sun.EquationOfTime;
 }
 
 // The rise and set around the solar noon of one day, in minutes after 0 h UTC of that day.
@@ -179,10 +186,9 @@ struct SolarDay {
 };
 
 template <class Position>
-SolarDay CrossingsOfDay(const Position& position, double julianDay, double latitude,
+SolarDay CrossingsOfDay(const Position& position, double julianDay, const AngleTerms& latitudeTerms,
                         double longitudeWest, double cosZenith) {
-    const SunAtNoonTerms atNoon = position.NoonOfDay(julianDay, longitudeWest).Sun;
-    const AngleTerms latitudeTerms = TermsOf(latitude);
+    const SunWithTerms atNoon = position.NoonOfDay(julianDay, longitudeWest).Sun;
     const double noonHourAngle = Degrees(HourAngle(latitudeTerms, atNoon.Declination, cosZenith));
     const double equationOfTime = atNoon.Sun.EquationOfTime;
     return {CrossingTime(position, -1.0, julianDay, latitudeTerms, longitudeWest, cosZenith,
@@ -221,7 +227,14 @@ void SunriseSunset(const Position& position, double latitude, double longitude,
 
     const double longitudeWest = -longitude;
     const double julianDay = JulianDayOfDate(date);
-    SolarDay day = CrossingsOfDay(position, julianDay, latitude, longitudeWest, cosZenith);
+    // The night mask asks for every level of one latitude in turn.
+    thread_local double lastLatitude = std::nan("");
+    thread_local AngleTerms latitudeTerms{};
+    if (latitude != lastLatitude) {
+        latitudeTerms = TermsOf(latitude);
+        lastLatitude = latitude;
+    }
+    SolarDay day = CrossingsOfDay(position, julianDay, latitudeTerms, longitudeWest, cosZenith);
     if (!day.HasCrossings()) {
         return;
     }
@@ -233,7 +246,7 @@ void SunriseSunset(const Position& position, double latitude, double longitude,
     const double daysAway = std::floor(day.Rise / MinutesPerDay);
     if (daysAway != 0.0) {
         const SolarDay neighbour =
-            CrossingsOfDay(position, julianDay - daysAway, latitude, longitudeWest, cosZenith);
+            CrossingsOfDay(position, julianDay - daysAway, latitudeTerms, longitudeWest, cosZenith);
         if (neighbour.HasCrossings()) {
             day = neighbour;
         }
@@ -276,7 +289,7 @@ public:
         const auto count = static_cast<std::size_t>(5.0 / StepDays) + 2;
         samples_.reserve(count);
         for (std::size_t index = 0; index < count; ++index) {
-            samples_.push_back(SunPosition(JulianCenturies(first_ + index * StepDays)));
+            samples_.push_back(WithTerms(SunPosition(JulianCenturies(first_ + index * StepDays))));
         }
         for (int offset = -1; offset <= 1; ++offset) {
             noons_[offset + 1] = NoonOf(*this, julianDay + offset, 0.0);
@@ -284,18 +297,27 @@ public:
         noonDay_ = julianDay;
     }
 
-    SunAt operator()(double t) const {
+    SunAt operator()(double t) const { return WithTermsAt(t).Sun; }
+
+    // The declination's terms are sampled too: between samples they are as
+    // straight as the declination itself.
+    SunWithTerms WithTermsAt(double t) const {
         const double position = (t * 36525.0 + 2451545.0 - first_) / StepDays;
         const double whole = std::floor(position);
         if (!(whole >= 0.0 && whole + 1.0 < static_cast<double>(samples_.size()))) {
-            return SunPosition(t);
+            return WithTerms(SunPosition(t));
         }
         const auto index = static_cast<std::size_t>(whole);
         const double fraction = position - whole;
-        const SunAt& a = samples_[index];
-        const SunAt& b = samples_[index + 1];
-        return {a.Declination + (b.Declination - a.Declination) * fraction,
-                a.EquationOfTime + (b.EquationOfTime - a.EquationOfTime) * fraction};
+        const SunWithTerms& a = samples_[index];
+        const SunWithTerms& b = samples_[index + 1];
+        const auto between = [fraction](double from, double to) {
+            return from + (to - from) * fraction;
+        };
+        return {{between(a.Sun.Declination, b.Sun.Declination),
+                 between(a.Sun.EquationOfTime, b.Sun.EquationOfTime)},
+                {between(a.Declination.Cos, b.Declination.Cos),
+                 between(a.Declination.Tan, b.Declination.Tan)}};
     }
 
     Noon NoonOfDay(double julianDay, double longitudeWest) const {
@@ -311,7 +333,7 @@ public:
 private:
     DateTime date_;
     double first_ = 0.0;
-    std::vector<SunAt> samples_;
+    std::vector<SunWithTerms> samples_;
     double noonDay_ = 0.0;
     std::array<Noon, 3> noons_{};
 };
