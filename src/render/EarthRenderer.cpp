@@ -178,46 +178,19 @@ const QImage* EarthRenderer::OptionalCloudLayer() {
 
 namespace {
 
-// The night image with its mask for the instant: the mask, which needs only the
-// picture's size, is built while the pixels are read.
-QImage MakeNightLayerFromFile(const std::string& path, const DateTime& utcNow,
-                              std::string& problem) {
-    QSize size;
-    {
-        const Graphics::PictureFile header(path, Graphics::WorldPicture);
-        if (!header.Problem().empty()) {
-            problem = header.Problem();
-            return {};
-        }
-        size = header.Size();
-    }
-    QFuture<std::vector<std::uint8_t>> mask = RunInBackground(
-        [size, utcNow] { return ::BuildNightMask(size.width(), size.height(), utcNow); });
-    Graphics::PictureResult night = Graphics::ReadPicture(path, Graphics::WorldPicture);
-    const std::vector<std::uint8_t> built = TakeResult(mask);
-    if (night.Picture.isNull()) {
-        problem = night.Problem;
-        return {};
-    }
-    return MakeNightLayerInPlace(std::move(night.Picture), built, utcNow);
-}
-
-// The same with the day's mask where one is kept for a picture of that size: only the
-// night picture is read again.
+// The night image with its mask for the instant: the day's mask where one is kept
+// for a picture of that size, else one made a row at a time as the rows are shaded.
 QImage MakeNightLayerWithMask(const std::string& path, const std::vector<std::uint8_t>& mask,
                               QSize maskSize, const DateTime& utcNow, std::string& problem) {
-    if (mask.empty()) {
-        return MakeNightLayerFromFile(path, utcNow, problem);
-    }
     Graphics::PictureResult night = Graphics::ReadPicture(path, Graphics::WorldPicture);
     problem = night.Problem;
     if (night.Picture.isNull()) {
         return {};
     }
-    if (night.Picture.size() != maskSize) {
-        return MakeNightLayerFromFile(path, utcNow, problem);
+    if (!mask.empty() && night.Picture.size() == maskSize) {
+        return MakeNightLayerInPlace(std::move(night.Picture), mask, utcNow);
     }
-    return MakeNightLayerInPlace(std::move(night.Picture), mask, utcNow);
+    return MakeNightLayerInPlace(std::move(night.Picture), utcNow);
 }
 
 // The whole of a world layer over the whole of a picture of the same world.

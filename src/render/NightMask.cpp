@@ -59,25 +59,28 @@ void FillRange(std::uint8_t* row, int first, int last, std::uint8_t shade) {
 
 // One half of the picture from the equator toward its pole (step -1 north,
 // +1 south), row by row, every level of a row in turn from the brightest: the
-// sun's terms of a latitude serve all of its levels. The halves share no rows, so
-// they can be built at the same time.
+// sun's terms of a latitude serve all of its levels. Each row is built into the
+// sink's Pixels(row), all Unset, and then handed to its Done(row, pixels). The
+// halves share no rows, so they can be built at the same time.
 class HalfBuilder {
 public:
-    HalfBuilder(std::uint8_t* mask, int width, int height, const DateTime& date,
-                const SunCrossings& crossings, int firstRow, int step)
-        : mask_(mask),
-          width_(width),
+    HalfBuilder(int width, int height, const DateTime& date, const SunCrossings& crossings,
+                int firstRow, int step)
+        : width_(width),
           height_(height),
           date_(date),
           crossings_(crossings),
           firstRow_(firstRow),
           step_(step) {}
 
-    void Build() {
+    template <class Sink>
+    void Build(Sink& sink) const {
         std::array<LevelState, ShadeLevelCount> states;
         states.fill(LevelState{width_ - 1});
         for (int row = firstRow_; InHalf(row); row += step_) {
-            BuildRow(row, states);
+            std::uint8_t* pixels = sink.Pixels(row);
+            BuildRow(row, pixels, states);
+            sink.Done(row, pixels);
         }
     }
 
@@ -93,10 +96,9 @@ private:
     };
 
     bool InHalf(int row) const { return row >= 0 && row < height_; }
-    std::uint8_t* Row(int row) const { return mask_ + static_cast<std::ptrdiff_t>(row) * width_; }
 
-    void BuildRow(int row, std::array<LevelState, ShadeLevelCount>& states) {
-        std::uint8_t* pixels = Row(row);
+    void BuildRow(int row, std::uint8_t* pixels,
+                  std::array<LevelState, ShadeLevelCount>& states) const {
         const double latitude = 90.0 - row * 180.0 / height_;
         int startColumn = 0;
         // A row a level has filled as polar day takes no further crossings.
@@ -141,7 +143,6 @@ private:
         }
     }
 
-    std::uint8_t* mask_;
     int width_;
     int height_;
     DateTime date_;
@@ -241,39 +242,27 @@ void ForEachRowInTwo(int height, RowFunction&& shadeRow) {
     WaitFor(helper);
 }
 
-}  // namespace
-
-const std::array<ShadeLevel, ShadeLevelCount>& ShadeLevels() {
-    static const std::array<ShadeLevel, ShadeLevelCount> levels = MakeShadeLevels();
-    return levels;
+// Every row and level asks for the sun on one date: the table answers those
+// questions for a fraction of the model's cost.
+SunCrossings SampledCrossings(const SunTable& sun) {
+    return [sun](double latitude, const DateTime& date, double cosZenith,
+                 Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
+        sun.GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise, sunset);
+    };
 }
 
-std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate) {
-    // Every row and level asks for the sun on one date: the table answers those
-    // questions for a fraction of the model's cost.
-    const SunTable sun(utcDate);
-    return BuildNightMask(width, height, utcDate,
-                          [&sun](double latitude, const DateTime& date, double cosZenith,
-                                 Nullable<DateTime>& sunrise, Nullable<DateTime>& sunset) {
-                              sun.GetSunriseSunset(latitude, 0.0, date, cosZenith, sunrise, sunset);
-                          });
-}
-
-std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate,
-                                         const SunCrossings& crossings) {
-    if (width <= 0 || height <= 0) {
-        return {};
-    }
-    std::vector<std::uint8_t> mask(static_cast<std::size_t>(width) * height, Unset);
+// The sun is asked once per row and level: the two halves are built on two cores,
+// the northern one on the background. False when either failed.
+template <class Sink>
+bool BuildInTwo(int width, int height, const DateTime& utcDate, const SunCrossings& crossings,
+                Sink& northSink, Sink& southSink) {
     const DateTime date = utcDate.Date();
-    HalfBuilder north(mask.data(), width, height, date, crossings, height / 2, -1);
-    HalfBuilder south(mask.data(), width, height, date, crossings, height / 2 + 1, +1);
-
-    // The sun is asked once per row and level: build the two halves on two cores.
+    const HalfBuilder north(width, height, date, crossings, height / 2, -1);
+    const HalfBuilder south(width, height, date, crossings, height / 2 + 1, +1);
     bool northFailed = false;
-    auto buildNorth = [&north, &northFailed] {
+    auto buildNorth = [&north, &northSink, &northFailed] {
         try {
-            north.Build();
+            north.Build(northSink);
         } catch (...) {
             qCWarning(lcRender) << "the northern half of the night mask failed:"
                                 << CurrentExceptionText().c_str();
@@ -283,14 +272,55 @@ std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& 
     QFuture<void> helper = RunInBackground(buildNorth);
     bool southFailed = false;
     try {
-        south.Build();
+        south.Build(southSink);
     } catch (...) {
         qCWarning(lcRender) << "the southern half of the night mask failed:"
                             << CurrentExceptionText().c_str();
         southFailed = true;
     }
     WaitFor(helper);
-    if (northFailed || southFailed) {
+    return !northFailed && !southFailed;
+}
+
+// A night picture's own words as its premultiplied layer: the shading reads only
+// the colour bits and writes every pixel whole. False when the picture cannot be
+// used so.
+bool ReadyForLayerInPlace(QImage& night) {
+    if (night.format() != QImage::Format_RGB32 && night.format() != QImage::Format_ARGB32) {
+        night = night.convertToFormat(QImage::Format_ARGB32);
+    }
+    return night.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+}  // namespace
+
+const std::array<ShadeLevel, ShadeLevelCount>& ShadeLevels() {
+    static const std::array<ShadeLevel, ShadeLevelCount> levels = MakeShadeLevels();
+    return levels;
+}
+
+std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate) {
+    return BuildNightMask(width, height, utcDate, SampledCrossings(SunTable(utcDate)));
+}
+
+std::vector<std::uint8_t> BuildNightMask(int width, int height, const DateTime& utcDate,
+                                         const SunCrossings& crossings) {
+    if (width <= 0 || height <= 0) {
+        return {};
+    }
+    std::vector<std::uint8_t> mask(static_cast<std::size_t>(width) * height, Unset);
+    struct WholeMask {
+        std::uint8_t* Mask;
+        int Width;
+
+        std::uint8_t* Pixels(int row) const {
+            return Mask + static_cast<std::ptrdiff_t>(row) * Width;
+        }
+        void Done(int /*row*/, const std::uint8_t* /*pixels*/) const {}
+    };
+    WholeMask north{mask.data(), width};
+    WholeMask south = north;
+    if (!BuildInTwo(width, height, utcDate, crossings, north, south)) {
         std::fill(mask.begin(), mask.end(), std::uint8_t{0});
     }
     return mask;
@@ -429,15 +459,7 @@ bool LayCloudLayer(QImage& picture, const QImage& layer) {
 
 QImage MakeNightLayerInPlace(QImage night, std::span<const std::uint8_t> mask,
                              const DateTime& utcNow) {
-    if (night.isNull() || !MaskFits(mask, night)) {
-        return MakeNightLayer(night, mask, utcNow);
-    }
-    if (night.format() != QImage::Format_RGB32 && night.format() != QImage::Format_ARGB32) {
-        night = night.convertToFormat(QImage::Format_ARGB32);
-    }
-    // The pass reads only the colour bits and writes every pixel whole, so the
-    // picture's own words become the premultiplied layer.
-    if (!night.reinterpretAsFormat(QImage::Format_ARGB32_Premultiplied)) {
+    if (night.isNull() || !MaskFits(mask, night) || !ReadyForLayerInPlace(night)) {
         return MakeNightLayer(night, mask, utcNow);
     }
     const int width = night.width();
@@ -449,5 +471,42 @@ QImage MakeNightLayerInPlace(QImage night, std::span<const std::uint8_t> mask,
         ShadeRow<true>(row, row, mask.data() + static_cast<std::ptrdiff_t>(y) * width, width,
                        shift);
     });
+    return night;
+}
+
+QImage MakeNightLayerInPlace(QImage night, const DateTime& utcNow) {
+    if (night.isNull()) {
+        return night;
+    }
+    if (!ReadyForLayerInPlace(night)) {
+        return MakeNightLayer(night, BuildNightMask(night.width(), night.height(), utcNow), utcNow);
+    }
+    // Each half shades a row as soon as its mask row is built, in a row of its own.
+    struct ShadingRows {
+        uchar* Bits;
+        qsizetype Stride;
+        int Width;
+        int Shift;
+        std::vector<std::uint8_t> Mask;
+
+        std::uint8_t* Pixels(int /*row*/) {
+            std::fill(Mask.begin(), Mask.end(), Unset);
+            return Mask.data();
+        }
+        void Done(int row, const std::uint8_t* pixels) const {
+            auto* target = reinterpret_cast<QRgb*>(Bits + row * Stride);
+            ShadeRow<true>(target, target, pixels, Width, Shift);
+        }
+    };
+    const int width = night.width();
+    ShadingRows north{night.bits(), night.bytesPerLine(), width,
+                      WrapShift(NightMaskShift(width, utcNow), width),
+                      std::vector<std::uint8_t>(static_cast<std::size_t>(width))};
+    ShadingRows south = north;
+    if (!BuildInTwo(width, night.height(), utcNow, SampledCrossings(SunTable(utcNow)), north,
+                    south)) {
+        // Daylight everywhere, as a mask that failed gives.
+        night.fill(Qt::transparent);
+    }
     return night;
 }

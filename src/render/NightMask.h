@@ -63,6 +63,9 @@ QImage MakeNightLayer(const QImage& night, std::span<const std::uint8_t> mask,
 // picture no more: no second full-size picture is held.
 QImage MakeNightLayerInPlace(QImage night, std::span<const std::uint8_t> mask,
                              const DateTime& utcNow);
+// The same with the mask of the instant's date made a row at a time as the rows
+// are shaded: the whole mask is never held.
+QImage MakeNightLayerInPlace(QImage night, const DateTime& utcNow);
 
 // The pixels of an equirectangular picture of the given size that the region
 // covers, its corners rounded to whole pixels.

@@ -432,6 +432,22 @@ TEST(MakeNightLayerTest, RecycledPixelsGiveTheSameLayerAndSharedOnesAreLeftAlone
     EXPECT_EQ(keptByAnother, MakeNightLayer(night, mask, Utc(2026, 2, 3, 1, 0)));
 }
 
+// The mask made row by row as the rows are shaded is the whole mask's, in every
+// season and for a height whose halves differ.
+TEST(MakeNightLayerTest, ALayerShadedRowByRowIsTheOneOfTheWholeMask) {
+    const QImage night = VariedNight(360, 181);
+    for (const DateTime& instant :
+         {Utc(2026, 3, 20, 9, 0), Utc(2026, 6, 21, 23, 45), Utc(2026, 12, 21, 0, 10)}) {
+        const std::vector<std::uint8_t> mask = BuildNightMask(360, 181, instant);
+        const QImage whole = MakeNightLayer(night, mask, instant);
+        QImage own = night.copy();
+        const uchar* pixels = own.constBits();
+        const QImage streamed = MakeNightLayerInPlace(std::move(own), instant);
+        EXPECT_EQ(streamed, whole) << instant.Month();
+        EXPECT_EQ(streamed.constBits(), pixels) << "made in the picture's own pixels";
+    }
+}
+
 struct RegionCase {
     const char* Name;
     QSize ImageSize;
