@@ -19,6 +19,7 @@
 #include "core/Exceptions.h"
 #include "core/UtilText.h"
 #include "core/WorkStop.h"
+#include "render/JpegWriter.h"
 #include "render/RenderLog.h"
 
 namespace Graphics {
@@ -371,22 +372,33 @@ void PreparePainter(QPainter& painter) {
 }
 
 void SavePicture(const QImage& picture, const std::string& path, const char* format, int quality) {
+    static constexpr const char* EncodeLocation = "Graphics::SavePicture (1)";
+    const std::string_view name(format);
+    const std::optional<JpegResult> jpeg = name == "jpg" || name == "jpeg"
+                                               ? EncodeJpeg(picture, quality, StoppedReason)
+                                               : std::nullopt;
+    if (jpeg && !jpeg->Problem.empty()) {
+        throw ApplicationException(EncodeLocation, jpeg->Problem.c_str());
+    }
     QByteArray encoded;
-    StoppableBuffer buffer(&encoded);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setQuality(quality);
-    const bool written = !picture.isNull() && writer.write(picture);
-    if (!written || WorkStop::Requested()) {
-        static constexpr const char* Location = "Graphics::SavePicture (1)";
-        throw ApplicationException(Location, WorkStop::Requested()
-                                                 ? StoppedReason
-                                                 : writer.errorString().toStdString().c_str());
+    if (!jpeg) {
+        StoppableBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, format);
+        writer.setQuality(quality);
+        const bool written = !picture.isNull() && writer.write(picture);
+        if (!written || WorkStop::Requested()) {
+            throw ApplicationException(
+                EncodeLocation,
+                WorkStop::Requested() ? StoppedReason : writer.errorString().toStdString().c_str());
+        }
     }
     static constexpr const char* Location = "Graphics::SavePicture (2)";
     AtomicFileWriter file(path, Location);
-    file.Write(std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())),
-               Location);
+    file.Write(
+        jpeg ? std::string_view(jpeg->Bytes)
+             : std::string_view(encoded.constData(), static_cast<std::size_t>(encoded.size())),
+        Location);
     file.Commit();
 }
 
