@@ -63,9 +63,9 @@ void WallpaperController::Refresh(bool wanted) {
         return;
     }
     composing_ = true;
-    RunInBackground(std::move(job.Compose))
-        .then(this, [this,
-                     done = std::move(job.Done)](QFuture<std::vector<WallpaperPicture>> made) {
+    RunInBackgroundThen(
+        std::move(job.Compose), this,
+        [this, done = std::move(job.Done)](QFuture<std::vector<WallpaperPicture>> made) {
             composing_ = false;
             std::vector<WallpaperPicture> pictures;
             try {
