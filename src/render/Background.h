@@ -102,7 +102,8 @@ auto RunInBackground(Function&& function) {
 }
 
 // Runs the work on the background and then the continuation with its future on
-// the context's thread, unless the context is gone by then.
+// the context's thread. The context must outlive the work, as every object does
+// that the program's background work is joined before.
 template <class Function, class Context, class Continuation>
 void RunInBackgroundThen(Function&& function, Context* context, Continuation continuation) {
     auto* task = BackgroundDetail::NewTask(std::forward<Function>(function));
