@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "app/AppLog.h"
 #include "app/Application.h"
 #include "app/OneShotRender.h"
 #include "app/Program.h"
@@ -122,7 +123,8 @@ int Answer(const std::string& command, const char* startedAs) {
         program = Program::ExeFileName();
         name = Program::AppDisplayName();
     } catch (...) {
-        // The names stay the product's own.
+        qCWarning(lcApp) << "the edition's names are not known, the product's are given:"
+                         << CurrentExceptionText().c_str();
     }
     if (command == "--version") {
         std::printf("%s %s\n", name.c_str(), UpdateCheck::ProgramVersionText().c_str());
