@@ -118,23 +118,29 @@ std::string StationOfFile(const std::string& path) {
     return UtilText::ToUpperAscii(name.substr(0, name.find('.')));
 }
 
-}  // namespace
+// One FILE with --now and, where the command takes it, --station; any other
+// option, a missing value or another count of files is refused with the synopsis.
+struct FileArguments {
+    std::string File;
+    DateTime Now = DateTime::UtcNow();
+    std::string Station;
+};
 
-int RunMetar(const std::vector<std::string>& arguments) {
+FileArguments ReadFileArguments(const std::vector<std::string>& arguments, bool takesStation,
+                                const char* synopsis) {
+    FileArguments read;
     std::vector<std::string> positional;
-    DateTime now = DateTime::UtcNow();
-    std::string station;
     for (std::size_t index = 0; index < arguments.size(); ++index) {
         const std::string& argument = arguments[index];
-        if (argument == "--now" || argument == "--station") {
+        if (argument == "--now" || (takesStation && argument == "--station")) {
             if (index + 1 == arguments.size()) {
                 throw BadArguments(argument + " needs a value");
             }
             const std::string& value = arguments[++index];
             if (argument == "--now") {
-                now = ParseUtcTime(value);
+                read.Now = ParseUtcTime(value);
             } else {
-                station = value;
+                read.Station = value;
             }
         } else if (argument.starts_with("--")) {
             throw BadArguments("unknown option " + argument);
@@ -143,13 +149,22 @@ int RunMetar(const std::vector<std::string>& arguments) {
         }
     }
     if (positional.size() != 1) {
-        throw BadArguments("expects FILE [--now YYYY-MM-DDTHH:MM:SSZ] [--station CODE]");
+        throw BadArguments(synopsis);
     }
-    if (station.empty()) {
-        station = StationOfFile(positional[0]);
+    read.File = positional[0];
+    return read;
+}
+
+}  // namespace
+
+int RunMetar(const std::vector<std::string>& arguments) {
+    FileArguments read = ReadFileArguments(
+        arguments, true, "expects FILE [--now YYYY-MM-DDTHH:MM:SSZ] [--station CODE]");
+    if (read.Station.empty()) {
+        read.Station = StationOfFile(read.File);
     }
     return RunReporting([&] {
-        const CCurrentWeather weather = ParseMetar(ReadInput(positional[0]), station, now);
+        const CCurrentWeather weather = ParseMetar(ReadInput(read.File), read.Station, read.Now);
         std::printf("{\"time\": %s, %s, \"temperature\": %s, \"dew_point\": %s}\n",
                     JsonTime(weather.ReportDateTime).c_str(), JsonCode(weather.WeatherCode).c_str(),
                     JsonDegrees(weather.Temprature).c_str(), JsonDegrees(weather.DewPoint).c_str());
@@ -168,27 +183,11 @@ int RunDwml(const std::vector<std::string>& arguments) {
 }
 
 int RunOpenMeteo(const std::vector<std::string>& arguments) {
-    std::vector<std::string> positional;
-    DateTime now = DateTime::UtcNow();
-    for (std::size_t index = 0; index < arguments.size(); ++index) {
-        const std::string& argument = arguments[index];
-        if (argument == "--now") {
-            if (index + 1 == arguments.size()) {
-                throw BadArguments(argument + " needs a value");
-            }
-            now = ParseUtcTime(arguments[++index]);
-        } else if (argument.starts_with("--")) {
-            throw BadArguments("unknown option " + argument);
-        } else {
-            positional.push_back(argument);
-        }
-    }
-    if (positional.size() != 1) {
-        throw BadArguments("expects FILE [--now YYYY-MM-DDTHH:MM:SSZ]");
-    }
+    const FileArguments read =
+        ReadFileArguments(arguments, false, "expects FILE [--now YYYY-MM-DDTHH:MM:SSZ]");
     return RunReporting([&] {
         CForecast forecast;
-        OpenMeteo::ParseForecast(ReadInput(positional[0]), now, forecast);
+        OpenMeteo::ParseForecast(ReadInput(read.File), read.Now, forecast);
         PrintPeriods(forecast);
     });
 }
