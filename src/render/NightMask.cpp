@@ -259,27 +259,23 @@ bool BuildInTwo(int width, int height, const DateTime& utcDate, const SunCrossin
     const DateTime date = utcDate.Date();
     const HalfBuilder north(width, height, date, crossings, height / 2, -1);
     const HalfBuilder south(width, height, date, crossings, height / 2 + 1, +1);
-    bool northFailed = false;
-    auto buildNorth = [&north, &northSink, &northFailed] {
+    // False, with a line on the log, when the half failed.
+    const auto build = [](const HalfBuilder& half, Sink& sink, const char* name) {
         try {
-            north.Build(northSink);
+            half.Build(sink);
+            return true;
         } catch (...) {
-            qCWarning(lcRender) << "the northern half of the night mask failed:"
+            qCWarning(lcRender) << "the" << name << "half of the night mask failed:"
                                 << CurrentExceptionText().c_str();
-            northFailed = true;
         }
+        return false;
     };
-    QFuture<void> helper = RunInBackground(buildNorth);
-    bool southFailed = false;
-    try {
-        south.Build(southSink);
-    } catch (...) {
-        qCWarning(lcRender) << "the southern half of the night mask failed:"
-                            << CurrentExceptionText().c_str();
-        southFailed = true;
-    }
+    bool northBuilt = false;
+    QFuture<void> helper =
+        RunInBackground([&] { northBuilt = build(north, northSink, "northern"); });
+    const bool southBuilt = build(south, southSink, "southern");
     WaitFor(helper);
-    return !northFailed && !southFailed;
+    return northBuilt && southBuilt;
 }
 
 // A night picture's own words as its premultiplied layer: the shading reads only
